@@ -1,0 +1,51 @@
+// Shared table routines: titles, counting, fitting, clearing, appending,
+// deleting, decimal normalisation, the union build, and the table file
+// readers and writers. A table is the block of rows from row 1 whose
+// column-1 cell is not empty.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/igrid.h"
+
+constexpr int MaxTablePoints = 500;
+
+void SetTableHeader(IGrid& grid, const std::string& keyword);
+int CountPoints(const IGrid& grid);
+void FitRowCount(IGrid& grid);
+void ClearTable(IGrid& grid);
+// Empties every cell of one column in every row the grid stores (rows 1..).
+void ClearColumn(IGrid& grid, int col);
+void AppendPixelPoint(IGrid& grid, const std::string& name, long long x, long long y);
+void AppendMetricPoint(IGrid& grid, const std::string& name, long double X, long double Y);
+void DeleteTableRow(IGrid& grid, int k);
+void NormalizeGridDecimals(IGrid& grid);
+void BuildUnionTable(const IGrid& image, const IGrid& object, IGrid& uni);
+
+struct TablePoint {
+    std::string name;
+    std::array<double, 5> coord{};
+};
+
+// The layouts that have a reader ("nxy", "nxy_1", "nxyz", "nxyxy", "nxyxyz")
+// and those that have a writer ("nxy", "nxyz", "nxyxy", "nxyxyz").
+bool HasTableReader(const std::string& keyword);
+bool HasTableWriter(const std::string& keyword);
+
+enum class TableIo { Ok, CannotOpen, ReadError, CannotCreate, WriteError, CloseError };
+
+// Lines end at CR LF, LF or CR; Ctrl-Z ends the file; commas become points;
+// at most MaxTablePoints points. Unreadable fields are UnreadableValue.
+std::vector<TablePoint> ParseTableText(const std::string& utf8Text, const std::string& keyword);
+TableIo ReadTableFile(const std::string& path, const std::string& keyword,
+                      std::vector<TablePoint>& points);
+// Rows 1.. get the points in order until the first empty name, formatted with
+// the layout's decimals (6 significant digits).
+void FillTableGrid(IGrid& grid, const std::vector<TablePoint>& points, const std::string& keyword);
+// Rows 1.. while column 0 is filled: cells 0..k joined by two blanks, CR LF.
+std::string TableFileText(const IGrid& grid, const std::string& keyword);
+TableIo WriteTableFile(const std::string& path, const IGrid& grid, const std::string& keyword);
+// Italian reason for a message box.
+std::string TableIoMessage(TableIo result, const std::string& path);

@@ -1,0 +1,53 @@
+// Field splitting, the three lenient number conversions and the one number
+// formatter every window uses. Texts are UTF-8 in memory; files are
+// Windows-1252 (see DecodeFileText / EncodeFileText).
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+constexpr int MaxLineFields = 10;
+constexpr double UnreadableValue = 1e-16;  // a coordinate field that is not a number
+
+// Fields 1..10 of a line are fields[0..9]; missing ones are "". Only the blank
+// (character 32) separates; tabs stay inside a field. Fields past the tenth
+// are dropped.
+using LineFields = std::array<std::string, MaxLineFields>;
+LineFields SplitFields(std::string_view line);
+
+std::string TrimLeadingBlanks(std::string_view s);
+std::string TrimTrailingChar(std::string_view s, char c);
+// Head up to the first c (without trailing copies of c) and the rest after it.
+void SplitAtChar(std::string_view s, char c, std::string& head, std::string& rest);
+std::string ReplaceChar(std::string_view s, char from, char to);
+// The first "," of the text becomes "." (what the windows do before reading).
+std::string NormalizeDecimalText(std::string_view s);
+
+// Strict real: blanks, sign, digits with one ".", optional exponent; the whole
+// field must be consumed, else UnreadableValue. "." alone is 0. A value that
+// does not fit a real (1e5000) is unreadable too.
+double ParseReal(std::string_view text);
+
+// Lenient integer: see the unit's tests. "12.7" -> 12, "-12.5" -> 12,
+// "-12" -> -12, "?" -> 0, "" -> 0; "$", "x", "X", "0x" read hex digits.
+long long ParseInt(std::string_view text);
+
+// Lenient real for edit and cell texts: the value as written when the whole
+// text is a number, 0 for "", otherwise the whole number made of every digit
+// read before the stop ("12,5" -> 12, "-3,5" -> 3, "1.25x" -> 125). Never
+// infinite: an overflowing text gives the unreadable-digits rule's value
+// clamped to the largest finite long double.
+long double TextToReal(std::string_view text);
+
+// Fixed-point text with `decimals` decimals after rounding to `precision`
+// significant digits, "." as separator. When the integer part needs more than
+// `precision` digits the exponent form is used: 1.23457E6, 7E6, 1.5E-7 never
+// arises from the fixed form (small values show as 0.000). No "-0".
+std::string FormatFixed(long double value, int precision, int decimals);
+
+// Windows-1252 is the text of every file the program writes. A file that is
+// valid UTF-8 (BOM or not) reads as UTF-8, anything else as Windows-1252.
+std::string DecodeFileText(std::string_view bytes);
+// UTF-8 -> Windows-1252; a character the code page lacks becomes "?".
+std::string EncodeFileText(std::string_view utf8);
