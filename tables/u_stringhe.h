@@ -29,8 +29,11 @@ std::string NormalizeDecimalText(std::string_view s);
 // does not fit a real (1e5000) is unreadable too.
 double ParseReal(std::string_view text);
 
-// Lenient integer: see the unit's tests. "12.7" -> 12, "-12.5" -> 12,
-// "-12" -> -12, "?" -> 0, "" -> 0; "$", "x", "X", "0x" read hex digits.
+// Lenient integer: blanks, an optional sign, then digits ("$", "x", "X",
+// "0x" read hex digits). Digits running to the end give the signed value;
+// another character stops them and gives the digits' value without the sign.
+// "12.7" -> 12, "-12.5" -> 12, "-12" -> -12, "?" -> 0, "" -> 0. The value
+// saturates at the long long limits.
 long long ParseInt(std::string_view text);
 
 // Lenient real for edit and cell texts: the value as written when the whole
@@ -47,7 +50,9 @@ long double TextToReal(std::string_view text);
 std::string FormatFixed(long double value, int precision, int decimals);
 
 // Windows-1252 is the text of every file the program writes. A file that is
-// valid UTF-8 (BOM or not) reads as UTF-8, anything else as Windows-1252.
+// valid UTF-8 (BOM or not; the BOM is dropped) reads as UTF-8, anything else
+// as Windows-1252. The five bytes the code page leaves undefined (81, 8D, 8F,
+// 90, 9D) become the C1 controls U+0081 … U+009D, so every byte round-trips.
 std::string DecodeFileText(std::string_view bytes);
 // UTF-8 -> Windows-1252; a character the code page lacks becomes "?".
 std::string EncodeFileText(std::string_view utf8);
