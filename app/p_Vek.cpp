@@ -1,0 +1,17 @@
+// Vek: photogrammetric rectification of a single photograph of a plane object.
+#include <QApplication>
+
+#include "app/u_about.h"
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    TFormPrincipale* main = CreateApplicationWindows();
+    main->show();
+    FormAbout->show();
+    FormAbout->raise();
+    const int rc = app.exec();
+    DestroyApplicationWindows();
+    return rc;
+}

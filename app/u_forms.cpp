@@ -1,0 +1,120 @@
+#include "app/u_forms.h"
+
+#include "analytic/u_tabres.h"
+#include "analytic/u_tabrpar.h"
+#include "app/u_about.h"
+#include "app/u_avviso.h"
+#include "app/u_info.h"
+#include "app/u_opzioni.h"
+#include "app/u_principale.h"
+#include "export/U_tabptidxf.h"
+#include "export/u_dxf.h"
+#include "export/u_georeferenzia.h"
+#include "geometric/u_geom.h"
+#include "rectify/u_anteprima.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_scala.h"
+#include "tables/u_omnia.h"
+#include "tables/u_tabfot.h"
+#include "tables/u_tabimm.h"
+#include "tables/u_tabogg.h"
+#include "view/u_immagine.h"
+#include "view/u_limiti.h"
+#include "view/u_naviga.h"
+
+TFormPrincipale* FormPrincipale = nullptr;
+TFormAbout* FormAbout = nullptr;
+TFormAvviso* FormAvviso = nullptr;
+TFormTabPtiDxf* FormTabPtiDxf = nullptr;
+TFormTabImm* FormTabImm = nullptr;
+TFormTabOgg* FormTabOgg = nullptr;
+TFormTabFot* FormTabFot = nullptr;
+TFormNaviga* FormNaviga = nullptr;
+TFormTabRes* FormTabRes = nullptr;
+TFormTabPar* FormTabPar = nullptr;
+TFormLimiti* FormLimiti = nullptr;
+TFormScala* FormScala = nullptr;
+TFormAnteprima* FormAnteprima = nullptr;
+TFormGeoreferenzia* FormGeoreferenzia = nullptr;
+TFormOpzioni* FormOpzioni = nullptr;
+TFormDxf* FormDxf = nullptr;
+TFormGeom* FormGeom = nullptr;
+TFormRapporto* FormRapporto = nullptr;
+TFormInfo* FormInfo = nullptr;
+
+TFormImmagine* ImageWindow = nullptr;
+QImage CleanBitmap;
+QWidget* RectifiedWindow = nullptr;
+QImage CleanRectified;
+
+QPoint StartPoint, EndPoint;
+bool Dragging = false;
+int LastMouseX = 0, LastMouseY = 0;
+int LineRow = 0, LinePhase = 0;
+int MeasurePhase = 0;
+
+TFormPrincipale* CreateApplicationWindows() {
+    // Tool windows are owned by the main window (so they stay above it) and
+    // live until it goes.
+    FormPrincipale = new TFormPrincipale;
+    QWidget* owner = FormPrincipale;
+    FormAbout = new TFormAbout(owner);
+    FormAvviso = new TFormAvviso(owner);
+    FormTabPtiDxf = new TFormTabPtiDxf(owner);
+    FormTabImm = new TFormTabImm(owner);
+    FormTabOgg = new TFormTabOgg(owner);
+    FormTabFot = new TFormTabFot(owner);
+    FormNaviga = new TFormNaviga(owner);
+    FormTabRes = new TFormTabRes(owner);
+    FormTabPar = new TFormTabPar(owner);
+    FormLimiti = new TFormLimiti(owner);
+    FormScala = new TFormScala(owner);
+    FormAnteprima = new TFormAnteprima(owner);
+    FormGeoreferenzia = new TFormGeoreferenzia(owner);
+    FormOpzioni = new TFormOpzioni(owner);
+    FormDxf = new TFormDxf(owner);
+    FormGeom = new TFormGeom(owner);
+    FormRapporto = new TFormRapporto(owner);
+    FormInfo = new TFormInfo(owner);
+
+    SetTableHeader(*FormTabImm->StringGrid1, "nxy");
+    SetTableHeader(*FormTabOgg->StringGrid1, "nxy");
+    SetTableHeader(*FormTabFot->StringGrid1, "nxyxy");
+    SetTableHeader(*FormTabPtiDxf->StringGrid1, "nxy");
+    SetTableHeader(*FormTabRes->StringGrid1, "nxyrxry");
+    SetTableHeader(*FormTabPar->StringGrid1, "npar");
+    SetTableHeader(*FormGeom->StringGrid1, "nrette");
+    SetTableHeader(*FormGeom->StringGrid2, "nrette");
+    return FormPrincipale;
+}
+
+void DestroyApplicationWindows() {
+    delete FormPrincipale;  // owns every other window
+    FormPrincipale = nullptr;
+    FormAbout = nullptr;
+    FormAvviso = nullptr;
+    FormTabPtiDxf = nullptr;
+    FormTabImm = nullptr;
+    FormTabOgg = nullptr;
+    FormTabFot = nullptr;
+    FormNaviga = nullptr;
+    FormTabRes = nullptr;
+    FormTabPar = nullptr;
+    FormLimiti = nullptr;
+    FormScala = nullptr;
+    FormAnteprima = nullptr;
+    FormGeoreferenzia = nullptr;
+    FormOpzioni = nullptr;
+    FormDxf = nullptr;
+    FormGeom = nullptr;
+    FormRapporto = nullptr;
+    FormInfo = nullptr;
+    ImageWindow = nullptr;
+    CleanBitmap = QImage();
+    RectifiedWindow = nullptr;
+    CleanRectified = QImage();
+    StartPoint = EndPoint = QPoint();
+    Dragging = false;
+    LastMouseX = LastMouseY = 0;
+    LineRow = LinePhase = MeasurePhase = 0;
+}

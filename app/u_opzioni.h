@@ -1,0 +1,36 @@
+// The options of the run: lens factor, mark colours, residual scale,
+// navigator speed and the widths of the result windows. Nothing is saved.
+#pragma once
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSpinBox>
+
+#include "platform/controls.h"
+#include "platform/statusbar.h"
+
+class TFormOpzioni : public ToolWindow {
+    Q_OBJECT
+public:
+    explicit TFormOpzioni(QWidget* parent = nullptr);
+    QSpinBox* SpinEdit1;  // zoom factor 1..10
+    QSpinBox* SpinEdit2;  // residual scale 1..99
+    QSpinBox* SpinEdit3;  // glide speed 1..50
+    QLineEdit *Edit1, *Edit2, *Edit3;  // colour swatches
+    CheckBox *cb_resstand, *cb_varcovar;
+    StatusBar* StatusBar1;
+
+public slots:
+    void Edit1Click();
+    void Edit2Click();
+    void Edit3Click();
+    void cb_resstandClick();
+    void cb_varcovarClick();
+    void Chiudi1Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+void SetSwatch(QLineEdit* swatch, const QColor& c);
+QColor SwatchColor(const QLineEdit* swatch);

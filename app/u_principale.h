@@ -1,0 +1,86 @@
+// The main window: a multiple-document frame with the one-glyph main menu,
+// the seven-panel status bar and the hidden panel that holds the working
+// state (method, view tool, edit tool, pointer mode, progress flags).
+#pragma once
+
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+
+#include "platform/controls.h"
+#include "platform/dialogs.h"
+#include "platform/statusbar.h"
+
+class TFormPrincipale : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormPrincipale(QWidget* parent = nullptr);
+
+    QMdiArea* MdiArea;
+    StatusBar* StatusBar1;
+    QMenu* N9;
+    QWidget* Panel2;
+    // ' controlli 1 ' .. ' controlli 4 '
+    RadioButton *rb_an, *rb_geom;
+    RadioButton *rb_zoom, *rb_pan;
+    RadioButton *rb_edita, *rb_elimina;
+    RadioButton *rb_collima, *rb_limiti_1, *rb_limiti_2, *rb_limiti_3, *rb_limiti_4, *rb_dxf,
+        *rb_distanza_1, *rb_distanza_2, *rb_linee_or, *rb_linee_vert, *rb_scala_x, *rb_scala_y;
+    // ' controlli 5 ': progress flags
+    CheckBox *cb_imm, *cb_fot, *cb_area, *cb_scala, *cb_corr, *cb_fughe;
+    // ' controlli 6 ' and 'controlli 7'
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6;
+
+    FileDialog OpenPictureDialog1;
+    FileDialog SavePictureDialog1;
+    ColorDialog ColorDialog1;
+
+    QAction* Action(const QString& name) const;
+    // Sets the status bar panels, the method button and the method's menu entries.
+    void SetMethod(bool analytic);
+    // The mode radio buttons of ' controlli 4 ' (all of them).
+    QList<RadioButton*> PointerModes() const;
+
+public slots:
+    void Apri1Click();
+    void Chiudi1Click();
+    void Zoom2Click();
+    void Pan2Click();
+    void Navigatore2Click();
+    void Disponiverticali1Click();
+    void Opzioni2Click();
+    void Visualizza6Click();
+    void Salva5Click();
+    void Carica4Click();
+    void Visualizza7Click();
+    void Salva6Click();
+    void Carica5Click();
+    void Visualizza8Click();
+    void Salva7Click();
+    void Carica6Click();
+    void Residui2Click();
+    void Individuarette2Click();
+    void Selezionaarearicampionamento1Click();
+    void Visualizzaverticiarea2Click();
+    void Lineare2Click();
+    void bilineare2Click();
+    void Vek2Click();
+    void Salva4Click();
+    void Chiudi2Click();
+    void Georeferenzia2Click();
+    void Disegnapunti1Click();
+    void Salvapunti1Click();
+    void Creadxf1Click();
+    void Calcoladistanza2Click();
+    void Reset2Click();
+    void Informazioni2Click();
+    void Esci2Click();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    void BuildMenu();
+    void BuildStatePanel();
+    QAction* AddItem(QMenu* menu, const QString& caption, const QString& name, void (TFormPrincipale::*slot)());
+};

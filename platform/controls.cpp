@@ -1,0 +1,77 @@
+#include "platform/controls.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(name, parent) {
+    setObjectName(name);
+    setAutoExclusive(false);
+}
+
+void RadioButton::SetChecked(bool on) {
+    if (on && parentWidget()) {
+        for (RadioButton* other : parentWidget()->findChildren<RadioButton*>(Qt::FindDirectChildrenOnly))
+            if (other != this) other->setChecked(false);
+    }
+    setChecked(on);
+}
+
+CheckBox::CheckBox(const QString& name, QWidget* parent) : QCheckBox(name, parent) {
+    setObjectName(name);
+}
+
+QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text) {
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    return e;
+}
+
+QString EditText(const QWidget* owner, const QString& name) {
+    const auto* e = owner->findChild<QLineEdit*>(name);
+    return e ? e->text() : QString();
+}
+
+QIcon MenuGlyph() {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(0, 0, 128));
+    p.setBrush(QColor(255, 255, 192));
+    p.drawRect(1, 1, 13, 13);
+    p.drawLine(4, 5, 11, 5);
+    p.drawLine(4, 8, 11, 8);
+    p.drawLine(4, 11, 9, 11);
+    return QIcon(pm);
+}
+
+ToolWindow::ToolWindow(const QString& objectName, const QString& caption, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setNativeMenuBar(false);
+    menu_ = new QMenu(menuBar_);
+    menu_->setIcon(MenuGlyph());
+    menuBar_->addMenu(menu_);
+    layout->setMenuBar(menuBar_);
+    body_ = new QWidget(this);
+    layout->addWidget(body_, 1);
+}
+
+QAction* ToolWindow::AddCommand(const QString& caption, const QString& actionName) {
+    QAction* a = menu_->addAction(caption);
+    a->setObjectName(actionName);
+    return a;
+}
+
+QAction* ToolWindow::Command(const QString& actionName) const {
+    return findChild<QAction*>(actionName);
+}
+
+void ToolWindow::PlaceAtRight(int mainWidth, int margin) {
+    move(mainWidth - width() - margin, 40);
+}

@@ -1,0 +1,60 @@
+// Small controls the windows hold their state in: radio buttons that
+// exclude the others of their group box (and can be unchecked by code),
+// check boxes used as flags, tool windows with a one-glyph menu bar.
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QWidget>
+
+// Checking a RadioButton unchecks every other RadioButton of the same
+// parent; unchecking by code is allowed (no button of the group checked).
+class RadioButton : public QRadioButton {
+    Q_OBJECT
+public:
+    RadioButton(const QString& name, QWidget* parent);
+    bool Checked() const { return isChecked(); }
+    void SetChecked(bool on);
+};
+
+class CheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    CheckBox(const QString& name, QWidget* parent);
+    bool Checked() const { return isChecked(); }
+    void SetChecked(bool on) { setChecked(on); }
+};
+
+// An edit field named after its component.
+QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text = {});
+QString EditText(const QWidget* owner, const QString& name);
+
+// The 16 x 16 glyph that stands for a window's menu.
+QIcon MenuGlyph();
+
+// A stay-on-top tool window without border icons whose menu bar has one
+// top-level item showing the glyph and no caption. Closing only hides it.
+class ToolWindow : public QWidget {
+    Q_OBJECT
+public:
+    ToolWindow(const QString& objectName, const QString& caption, QWidget* parent = nullptr);
+    QMenu* Menu() const { return menu_; }
+    QMenuBar* MenuBar() const { return menuBar_; }
+    // Adds a command under the glyph; its action is named `actionName`.
+    QAction* AddCommand(const QString& caption, const QString& actionName);
+    QAction* Command(const QString& actionName) const;
+    // The area below the menu bar where the window lays out its controls.
+    QWidget* Body() const { return body_; }
+    // left := main width − own width − margin, top := 40.
+    void PlaceAtRight(int mainWidth, int margin = 5);
+
+private:
+    QMenuBar* menuBar_;
+    QMenu* menu_;
+    QWidget* body_;
+};

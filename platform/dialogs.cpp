@@ -1,0 +1,91 @@
+#include "platform/dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <deque>
+#include <optional>
+#include <variant>
+
+namespace {
+struct Cancel {};
+using Answer = std::variant<Cancel, QString, QColor>;
+bool automatic = false;
+std::deque<Answer> presets;
+QStringList messages;
+
+std::optional<Answer> TakePreset() {
+    if (presets.empty()) return std::nullopt;
+    Answer a = presets.front();
+    presets.pop_front();
+    return a;
+}
+}  // namespace
+
+namespace DialogSeam {
+void SetAutomatic(bool on) { automatic = on; }
+bool Automatic() { return automatic; }
+void PresetFileName(const QString& name) { presets.emplace_back(name); }
+void PresetCancel() { presets.emplace_back(Cancel{}); }
+void PresetColor(const QColor& c) { presets.emplace_back(c); }
+QStringList& Messages() { return messages; }
+void ClearPresets() { presets.clear(); }
+}  // namespace DialogSeam
+
+QString ToQtFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    return out.join(";;");
+}
+
+FileDialog::FileDialog(Kind k, QString filter, QString fileName, QString defaultExt)
+    : kind(k), Filter(std::move(filter)), FileName(std::move(fileName)),
+      DefaultExt(std::move(defaultExt)) {}
+
+bool FileDialog::Execute(QWidget* parent) {
+    QString chosen;
+    if (auto preset = TakePreset()) {
+        if (!std::holds_alternative<QString>(*preset)) return false;
+        chosen = std::get<QString>(*preset);
+    } else if (DialogSeam::Automatic()) {
+        return false;
+    } else {
+        QFileDialog dlg(parent, QString(), QFileInfo(FileName).path(), ToQtFilter(Filter));
+        dlg.setAcceptMode(kind == Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(kind == Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!DefaultExt.isEmpty()) dlg.setDefaultSuffix(DefaultExt);
+        dlg.selectFile(QFileInfo(FileName).fileName());
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+        chosen = dlg.selectedFiles().first();
+    }
+    if (chosen.isEmpty()) return false;
+    if (!DefaultExt.isEmpty() && QFileInfo(chosen).suffix().isEmpty()) chosen += "." + DefaultExt;
+    FileName = chosen;
+    return true;
+}
+
+bool ColorDialog::Execute(QWidget* parent) {
+    if (auto preset = TakePreset()) {
+        if (!std::holds_alternative<QColor>(*preset)) return false;
+        Color = std::get<QColor>(*preset);
+        return true;
+    }
+    if (DialogSeam::Automatic()) return false;
+    const QColor c = QColorDialog::getColor(Color, parent);
+    if (!c.isValid()) return false;
+    Color = c;
+    return true;
+}
+
+void ShowErrorBox(QWidget* parent, const QString& text) {
+    messages << text;
+    if (!DialogSeam::Automatic()) QMessageBox::critical(parent, "Vek", text);
+}
+
+void ShowWarningBox(QWidget* parent, const QString& text) {
+    messages << text;
+    if (!DialogSeam::Automatic()) QMessageBox::warning(parent, "Vek", text);
+}

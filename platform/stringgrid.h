@@ -1,0 +1,67 @@
+// The table grid widget: row 0 is the title row (shown as the column
+// headers), rows 1.. the data. Cells live in a GridCells, so the table
+// routines of the core work on the widget directly through IGrid.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include "platform/igrid.h"
+
+class StringGrid;
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(StringGrid* grid) : grid_(grid) {}
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void Reset() { beginResetModel(); endResetModel(); }
+    void CellChanged(int col, int row);
+
+private:
+    StringGrid* grid_;
+};
+
+class StringGrid : public QTableView, public IGrid {
+    Q_OBJECT
+public:
+    StringGrid(int cols, int rows, QWidget* parent = nullptr);
+    void SetColumnWidths(const QVector<int>& widths);
+    void SetEditable(bool on);
+    bool Editable() const { return editable_; }
+    void SetRowSelect(bool on);
+
+    int ColCount() const override { return cells_.ColCount(); }
+    void SetColCount(int n) override;
+    int RowCount() const override { return cells_.RowCount(); }
+    void SetRowCount(int n) override;
+    std::string Cell(int col, int row) const override { return cells_.Cell(col, row); }
+    void SetCell(int col, int row, const std::string& text) override;
+    int TopRow() const override;
+    void SetTopRow(int row) override;
+    GridRect Selection() const override;
+    void SetSelection(const GridRect& r) override;
+    void Repaint() override { viewport()->update(); }
+
+    QString Cells(int col, int row) const { return QString::fromStdString(Cell(col, row)); }
+    void SetCells(int col, int row, const QString& t) { SetCell(col, row, t.toStdString()); }
+    // Screen rectangle (viewport coordinates) of a data row, for simulated presses.
+    QRect RowRect(int row, int col = 0) const;
+
+signals:
+    // After a press has moved the selection: the grid's MouseDown event.
+    void MouseDown(Qt::MouseButton button);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    GridCells cells_;
+    GridModel model_;
+    bool editable_ = false;
+};

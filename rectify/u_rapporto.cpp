@@ -1,0 +1,50 @@
+#include "rectify/u_rapporto.h"
+
+#include <QLabel>
+
+TFormRapporto::TFormRapporto(QWidget* parent)
+    : ToolWindow("FormRapporto", "Definizione rapporto x/y", parent) {
+    resize(387, 264);
+    auto label = [&](const QString& text, int x, int y) {
+        auto* l = new QLabel(text, Body());
+        l->setGeometry(x, y, 200, 18);
+    };
+    label("  larghezza  ", 8, 4);
+    label("oggetto", 8, 24);
+    Edit1 = MakeEdit("Edit1", Body(), "1.0");
+    Edit1->setGeometry(8, 42, 80, 20);
+    label("immagine", 96, 24);
+    Edit2 = MakeEdit("Edit2", Body());
+    Edit2->setGeometry(96, 42, 80, 20);
+    Edit2->setEnabled(false);
+    label("  altezza  ", 196, 4);
+    label("oggetto", 196, 24);
+    Edit3 = MakeEdit("Edit3", Body(), "1.0");
+    Edit3->setGeometry(196, 42, 80, 20);
+    label("immagine", 284, 24);
+    Edit4 = MakeEdit("Edit4", Body());
+    Edit4->setGeometry(284, 42, 80, 20);
+    Edit4->setEnabled(false);
+    Edit5 = MakeEdit("Edit5", Body());
+    Edit5->hide();
+    Edit8 = MakeEdit("Edit8", Body());
+    Edit8->hide();
+    label("valore in metri di un pixel :", 8, 76);
+    Edit6 = MakeEdit("Edit6", Body());
+    Edit6->setGeometry(250, 76, 110, 20);
+    label("risoluzione immagine corretta (dpi) :", 8, 102);
+    Edit7 = MakeEdit("Edit7", Body());
+    Edit7->setGeometry(250, 102, 110, 20);
+    for (int i = 0; i < 8; ++i) {
+        EditEnds[i] = MakeEdit(QString("Edit%1").arg(11 + i), Body());
+        EditEnds[i]->hide();
+    }
+    StatusBar1 = new StatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->AddPanel(200);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->hide();
+    layout()->addWidget(ProgressBar1);
+    layout()->addWidget(StatusBar1);
+}

@@ -1,0 +1,24 @@
+// Loading and saving a table grid through its window's dialogs, and the
+// decimal normalisation of edit fields.
+#pragma once
+
+#include <QLineEdit>
+#include <string>
+
+#include "platform/dialogs.h"
+#include "platform/stringgrid.h"
+
+// Runs the open dialog and reads the file into the grid with the layout of
+// `keyword`. A cancelled dialog or an unreadable file leaves the grid as it
+// was (the latter with a message box). True when the grid was refilled.
+bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword);
+// Runs the save dialog and writes the grid; a cancel writes nothing, a
+// failed write shows a message box. True when a file was written.
+bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& keyword);
+
+// The first "," of the edit's text becomes ".".
+void NormalizeEditDecimal(QLineEdit* edit);
+
+// A grid that fills its tool window's body, with the given design values.
+StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int>& widths,
+                          bool editable);

@@ -1,0 +1,56 @@
+#include "tables/u_tabfot.h"
+
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "tables/u_omnia.h"
+#include "tables/u_omnia_ui.h"
+#include "tables/u_tabimm.h"
+#include "tables/u_tabogg.h"
+
+TFormTabFot::TFormTabFot(QWidget* parent)
+    : ToolWindow("FormTabFot", "Tabella coordinate unione (*.fot)", parent),
+      OpenDialog1(FileDialog::Open, "(*.fot)|*.fot|tutti i file|*.*", ".fot", "fot"),
+      SaveDialog1(FileDialog::Save, "(*.fot)|*.fot|tutti i file|*.*", ".fot", "fot") {
+    resize(380, 330);
+    StringGrid1 = MakeTableGrid(Body(), 6, 500, {39, 70, 70, 70, 70, 25}, true);
+    StatusBar1 = new StatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->AddPanel(80);
+    layout()->addWidget(StatusBar1);
+    connect(AddCommand("Crea file fot", "Creafilefot1"), &QAction::triggered, this,
+            &TFormTabFot::Creafilefot1Click);
+    connect(AddCommand("Carica file fot", "CAricafilefot1"), &QAction::triggered, this,
+            &TFormTabFot::CAricafilefot1Click);
+    connect(AddCommand("Salva file fot", "Salvafilefot1"), &QAction::triggered, this,
+            &TFormTabFot::Salvafilefot1Click);
+    connect(AddCommand("Reset tabella", "resettabella1"), &QAction::triggered, this,
+            &TFormTabFot::resettabella1Click);
+    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &TFormTabFot::Chiudi1Click);
+}
+
+void TFormTabFot::ApplyFotRule() {
+    if (!StringGrid1->Cell(1, 4).empty()) FormPrincipale->cb_fot->SetChecked(true);
+}
+
+void TFormTabFot::LoadUnionTable() {
+    // A mark typed below the old table would otherwise exclude whichever
+    // point lands in its row.
+    if (LoadTable(OpenDialog1, *StringGrid1, "nxyxy")) ClearColumn(*StringGrid1, 5);
+    ApplyFotRule();
+}
+
+void TFormTabFot::Creafilefot1Click() {
+    BuildUnionTable(*FormTabImm->StringGrid1, *FormTabOgg->StringGrid1, *StringGrid1);
+    ApplyFotRule();
+}
+
+void TFormTabFot::CAricafilefot1Click() { LoadUnionTable(); }
+
+void TFormTabFot::Salvafilefot1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxyxy"); }
+
+void TFormTabFot::resettabella1Click() {
+    ClearTable(*StringGrid1);
+    FormPrincipale->cb_fot->SetChecked(false);
+}
+
+void TFormTabFot::Chiudi1Click() { hide(); }

@@ -1,0 +1,31 @@
+#include "tables/u_tabogg.h"
+
+#include "tables/u_omnia.h"
+#include "tables/u_omnia_ui.h"
+
+TFormTabOgg::TFormTabOgg(QWidget* parent)
+    : ToolWindow("FormTabOgg", "Tabella coordinate oggetto (*.ogg)", parent),
+      OpenDialog1(FileDialog::Open, "(*.ogg)|*.ogg|tutti i file|*.*", ".ogg", "ogg"),
+      SaveDialog1(FileDialog::Save, "(*.ogg)|*.ogg|tutti i file|*.*", ".ogg", "ogg") {
+    resize(230, 330);
+    StringGrid1 = MakeTableGrid(Body(), 3, 500, {47, 70, 70}, true);
+    StatusBar1 = new StatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->AddPanel(100);
+    layout()->addWidget(StatusBar1);
+    connect(AddCommand("Carica file ogg", "Caricafileogg1"), &QAction::triggered, this,
+            &TFormTabOgg::Caricafileogg1Click);
+    connect(AddCommand("Salva file ogg", "Salvafileogg1"), &QAction::triggered, this,
+            &TFormTabOgg::Salvafileogg1Click);
+    connect(AddCommand("Reset tabella", "Resettabella1"), &QAction::triggered, this,
+            &TFormTabOgg::Resettabella1Click);
+    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &TFormTabOgg::Chiudi1Click);
+}
+
+void TFormTabOgg::Caricafileogg1Click() { LoadTable(OpenDialog1, *StringGrid1, "nxy_1"); }
+
+void TFormTabOgg::Salvafileogg1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxy"); }
+
+void TFormTabOgg::Resettabella1Click() { ClearTable(*StringGrid1); }
+
+void TFormTabOgg::Chiudi1Click() { hide(); }

@@ -1,0 +1,188 @@
+#include <QAction>
+#include <QLabel>
+
+#include "analytic/u_tabres.h"
+#include "analytic/u_tabrpar.h"
+#include "app/u_avviso.h"
+#include "app/u_opzioni.h"
+#include "app/u_stato.h"
+#include "geometric/u_geom.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_scala.h"
+#include "tables/u_tabfot.h"
+#include "tables/u_tabimm.h"
+#include "tables/u_tabogg.h"
+#include "tests/gui_fixture.h"
+#include "view/u_limiti.h"
+#include "view/u_naviga.h"
+
+using Startup = VekRun;
+
+TEST_F(Startup, MainWindowWaitsForTheMethod) {
+    EXPECT_EQ(main_->windowTitle(), "  Vek");
+    EXPECT_FALSE(main_->N9->menuAction()->isVisible());
+    EXPECT_TRUE(main_->StatusBar1->Simple());
+    EXPECT_TRUE(FormAbout->isVisible());
+    EXPECT_FALSE(main_->rb_an->Checked());
+    EXPECT_FALSE(main_->rb_geom->Checked());
+    for (CheckBox* flag : {main_->cb_imm, main_->cb_fot, main_->cb_area, main_->cb_scala,
+                           main_->cb_corr, main_->cb_fughe})
+        EXPECT_FALSE(flag->Checked()) << flag->objectName().toStdString();
+    EXPECT_TRUE(main_->Action("bilineare2")->isChecked());
+    EXPECT_FALSE(main_->Action("Lineare2")->isChecked());
+}
+
+TEST_F(Startup, AnalyticShowsTablesAndHidesLines) {
+    ChooseAnalytic();
+    EXPECT_FALSE(FormAbout->isVisible());
+    EXPECT_TRUE(main_->N9->menuAction()->isVisible());
+    EXPECT_FALSE(main_->StatusBar1->Simple());
+    EXPECT_EQ(main_->StatusBar1->PanelCount(), 7);
+    EXPECT_EQ(Panel(2), " analitico");
+    EXPECT_TRUE(main_->rb_an->Checked());
+    EXPECT_TRUE(main_->Action("Tabelle2")->isVisible());
+    EXPECT_FALSE(main_->Action("Individuarette2")->isVisible());
+}
+
+TEST_F(Startup, GeometricShowsLinesAndHidesTables) {
+    ChooseGeometric();
+    EXPECT_EQ(Panel(2), " geometrico");
+    EXPECT_TRUE(main_->rb_geom->Checked());
+    EXPECT_FALSE(main_->rb_an->Checked());
+    EXPECT_FALSE(main_->Action("Tabelle2")->isVisible());
+    EXPECT_TRUE(main_->Action("Individuarette2")->isVisible());
+}
+
+TEST_F(Startup, GridsAreTitledByKeyword) {
+    EXPECT_EQ(FormTabImm->StringGrid1->Cells(0, 0), "nome");
+    EXPECT_EQ(FormTabImm->StringGrid1->Cells(1, 0), "   x");
+    EXPECT_EQ(FormTabFot->StringGrid1->Cells(5, 0), " *");
+    EXPECT_EQ(FormTabRes->StringGrid1->Cells(6, 0), " res stand y");
+    EXPECT_EQ(FormTabPar->StringGrid1->Cells(2, 0), " varcovar");
+    EXPECT_EQ(FormGeom->StringGrid1->Cells(4, 0), "  y2");
+    EXPECT_EQ(FormGeom->StringGrid2->Cells(1, 0), "  x1");
+    EXPECT_EQ(FormTabImm->StringGrid1->RowCount(), 500);
+    EXPECT_EQ(FormTabPar->StringGrid1->RowCount(), 9);
+}
+
+TEST_F(Startup, RadioButtonsOfOneGroupExcludeEachOther) {
+    main_->rb_collima->SetChecked(true);
+    main_->rb_limiti_2->SetChecked(true);
+    EXPECT_FALSE(main_->rb_collima->Checked());
+    EXPECT_TRUE(main_->rb_limiti_2->Checked());
+    main_->rb_zoom->SetChecked(true);  // another group: untouched
+    EXPECT_TRUE(main_->rb_limiti_2->Checked());
+    main_->rb_limiti_2->SetChecked(false);
+    for (RadioButton* r : main_->PointerModes()) EXPECT_FALSE(r->Checked());
+}
+
+TEST_F(Startup, NoticesShowTheirTextsExactly) {
+    ShowNotice("1");
+    EXPECT_TRUE(FormAvviso->isVisible());
+    EXPECT_EQ(FormAvviso->Label1->text(), " nessuna immagine attiva");
+    ShowNotice("6");
+    EXPECT_EQ(FormAvviso->Label1->text(), " immagine già aperta");
+    ShowNotice("18");
+    EXPECT_EQ(FormAvviso->Label1->text(), " Chiudere l''immagine corretta ? ");
+    ShowNotice("19");
+    EXPECT_EQ(FormAvviso->Label1->text(), " Operazione non corretta ");
+    ShowNotice("9");
+    EXPECT_EQ(FormAvviso->Label1->text(), " operazione non corretta");
+    ShowNotice("16");
+    EXPECT_EQ(FormAvviso->Label1->text(),
+              " immagine corretta troppo piccola per eseguire una anteprima ");
+    ShowNotice("10");  // goes to the options' status bar instead
+    EXPECT_EQ(FormAvviso->Label1->text(),
+              " immagine corretta troppo piccola per eseguire una anteprima ");
+    EXPECT_EQ(FormOpzioni->StatusBar1->Panel(0), " clicca sopra per scegliere");
+    ShowNotice("20");  // unknown: the window shows what it held
+    EXPECT_EQ(FormAvviso->Label1->text(),
+              " immagine corretta troppo piccola per eseguire una anteprima ");
+}
+
+TEST_F(Startup, EveryNoticeHasItsText) {
+    const char* expected[19] = {" nessuna immagine attiva",
+                                " nessuna immagine corretta attiva",
+                                " caricare immagine e file fot",
+                                " selezionare area da raddrizzare",
+                                " caricare file fot",
+                                " immagine già aperta",
+                                " usare tasto sinistro del mouse",
+                                " usare tasto destro del mouse",
+                                " operazione non corretta",
+                                " clicca sopra per scegliere",
+                                " definire le rette",
+                                " calcolare punti di fuga",
+                                " misurare prima una larghezza",
+                                " controllare di aver eseguito tutte le operazioni",
+                                " inserire un valore diverso da zero",
+                                " immagine corretta troppo piccola per eseguire una anteprima ",
+                                " calcolare prima i punti di fuga e i parametri ",
+                                " Chiudere l''immagine corretta ? ",
+                                " Operazione non corretta "};
+    for (int i = 0; i < 19; ++i) EXPECT_STREQ(NoticeText(QString::number(i + 1)), expected[i]);
+    EXPECT_EQ(NoticeText("01"), nullptr);
+    EXPECT_EQ(NoticeText(" 1"), nullptr);
+    EXPECT_EQ(FormAvviso->Label1->text(), "Errore!");
+}
+
+TEST_F(Startup, ChiudiCorrettaWithoutRectifiedImageSaysSo) {
+    FormAvviso->Chiudicorretta1->trigger();
+    EXPECT_EQ(FormAvviso->Label1->text(), " nessuna immagine corretta attiva");
+}
+
+TEST_F(Startup, ResetSessionEmptiesTablesAndFlags) {
+    ChooseAnalytic();
+    FormTabImm->StringGrid1->SetCells(0, 1, "1");
+    FormTabImm->StringGrid1->SetCells(1, 1, "10");
+    FormTabImm->Edit1->setText("2");
+    FormTabFot->StringGrid1->SetCells(1, 1, "5");
+    FormTabOgg->StringGrid1->SetCells(1, 1, "5.000");
+    FormTabRes->StringGrid1->SetCells(1, 1, "1.0");
+    FormTabPar->StringGrid1->SetCells(1, 1, "1.0");
+    FormGeom->StringGrid2->SetCells(1, 1, "3");
+    FormGeom->Edit1->setText("12.5");
+    FormGeom->Edit5->setText("4");
+    FormLimiti->Edit[1]->setText("3.000");
+    FormLimiti->Edit[12]->setText("7");
+    FormRapporto->Edit1->setText("2.5");
+    FormScala->Edit1->setText("0.01");
+    FormScala->Edit2->setText("254");
+    for (CheckBox* f : {main_->cb_fot, main_->cb_area, main_->cb_scala, main_->cb_fughe})
+        f->SetChecked(true);
+    FormNaviga->show();
+    FormTabImm->show();
+
+    main_->Action("Reset2")->trigger();
+
+    EXPECT_FALSE(FormNaviga->isVisible());
+    EXPECT_FALSE(FormTabImm->isVisible());
+    EXPECT_EQ(FormTabImm->StringGrid1->Cells(1, 1), "");
+    EXPECT_EQ(FormTabImm->Edit1->text(), "");
+    EXPECT_EQ(FormTabFot->StringGrid1->Cells(1, 1), "");
+    EXPECT_EQ(FormTabOgg->StringGrid1->Cells(1, 1), "");
+    EXPECT_EQ(FormTabRes->StringGrid1->Cells(1, 1), "");
+    EXPECT_EQ(FormTabPar->StringGrid1->Cells(1, 1), "");
+    EXPECT_EQ(FormGeom->StringGrid2->Cells(1, 1), "");
+    EXPECT_EQ(FormGeom->Edit1->text(), "/");
+    EXPECT_EQ(FormGeom->Edit3->text(), "0");
+    EXPECT_EQ(FormGeom->Edit5->text(), "0");
+    EXPECT_EQ(FormLimiti->Edit[1]->text(), "");
+    EXPECT_EQ(FormLimiti->Edit[12]->text(), "");
+    EXPECT_EQ(FormRapporto->Edit1->text(), "");  // loses its initial "1.0"
+    EXPECT_EQ(FormRapporto->Edit3->text(), "");
+    EXPECT_EQ(FormScala->Edit1->text(), "");
+    EXPECT_EQ(FormScala->Edit2->text(), "100");
+    for (CheckBox* f : {main_->cb_fot, main_->cb_area, main_->cb_scala, main_->cb_fughe})
+        EXPECT_FALSE(f->Checked()) << f->objectName().toStdString();
+    EXPECT_TRUE(main_->rb_an->Checked());
+    // The table titles and the options are not part of the session.
+    EXPECT_EQ(FormTabFot->StringGrid1->Cells(3, 0), "   X");
+    EXPECT_EQ(FormOpzioni->SpinEdit1->value(), 2);
+}
+
+TEST_F(Startup, ResetDxfAndGeoreferenceEmptyTheirWindows) {
+    main_->StatusBar1->SetPanel(5, "distanza");
+    ResetDxfPoints();
+    EXPECT_EQ(Panel(5), "");
+}

@@ -1,0 +1,19 @@
+// The navigator: the whole source picture, reduced when large; a click
+// glides the source view to the clicked place.
+#pragma once
+
+#include "platform/controls.h"
+#include "platform/imagecontrol.h"
+
+class TFormNaviga : public ToolWindow {
+    Q_OBJECT
+public:
+    explicit TFormNaviga(QWidget* parent = nullptr);
+    ImageControl* Image1;
+    // The window fits its picture while on.
+    void SetAutoSize(bool on);
+    bool AutoSize() const { return autoSize_; }
+
+private:
+    bool autoSize_ = false;
+};
