@@ -1,0 +1,136 @@
+#include "view/u_vista.h"
+
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/imagecontrol.h"
+#include "tables/u_omnia.h"
+#include "tables/u_stringhe.h"
+
+long long Nearest(double v) { return static_cast<long long>(std::nearbyint(v)); }
+
+QPoint GetViewCentre(const QAbstractScrollArea* window) {
+    return {(window->width() - 4) / 2 + window->horizontalScrollBar()->value(),
+            (window->height() - 4) / 2 + window->verticalScrollBar()->value()};
+}
+
+void CentreViewOn(QAbstractScrollArea* window, int x, int y) {
+    window->horizontalScrollBar()->setValue(std::max(0, x - (window->width() - 4) / 2));
+    window->verticalScrollBar()->setValue(std::max(0, y - (window->height() - 4) / 2));
+}
+
+void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* lens, int zoom,
+              int x, int y, QWidget* lensPanel) {
+    lensPanel->move(x - window->horizontalScrollBar()->value() - 52,
+                    y - window->verticalScrollBar()->value() - 52);
+    lensPanel->show();
+    lensPanel->raise();
+    if (lens->Picture().size() != QSize(100, 100))
+        lens->SetPicture(QImage(100, 100, QImage::Format_RGB32));
+    const int c = 50 / std::max(1, zoom);
+    Canvas& canvas = lens->canvas();
+    canvas.brushStyle = BrushStyle::Solid;
+    canvas.FillRect(QRect(0, 0, 100, 100));
+    canvas.StretchCopy(QRect(0, 0, 100, 100), image->Picture(), QRect(x - c, y - c, 2 * c, 2 * c));
+    lensPanel->update();
+    image->Repaint();
+    lens->Repaint();
+}
+
+void GlideViewTo(QAbstractScrollArea* window, ImageControl* image, int x0, int y0, int speed,
+                 int tx, int ty) {
+    const int dx = tx - x0, dy = ty - y0;
+    const double d = std::sqrt(double(dx) * dx + double(dy) * dy);
+    if (d <= 0) return;
+    const double s = d / std::max(1, speed);
+    const double sx = dx / s, sy = dy / s;
+    const long long n = Nearest(s);
+    for (long long i = 1; i <= n; ++i) {
+        CentreViewOn(window, x0 + int(Nearest(i * sx)), y0 + int(Nearest(i * sy)));
+        image->repaint();
+    }
+    CentreViewOn(window, tx, ty);
+    image->repaint();
+}
+
+void DrawRubberBand(ImageControl* image, QPoint start, QPoint end, PenMode mode) {
+    Canvas& c = image->canvas();
+    c.brushStyle = BrushStyle::Clear;
+    c.penStyle = PenStyle::DashDot;
+    c.penMode = mode;
+    c.penColor = Qt::red;
+    c.MoveTo(start.x(), start.y());
+    c.LineTo(end.x(), end.y());
+    image->Repaint();
+}
+
+void DrawLineSegment(ImageControl* image, int x1, int y1, int x2, int y2) {
+    Canvas& c = image->canvas();
+    c.brushStyle = BrushStyle::Clear;
+    c.penStyle = PenStyle::DashDot;
+    c.penColor = Qt::white;
+    c.MoveTo(x1, y1);
+    c.LineTo(x2, y2);
+    image->Repaint();
+}
+
+void DrawPointCross(ImageControl* image, int x, int y, const QColor& colour) {
+    Canvas& c = image->canvas();
+    c.penWidth = 2;
+    c.penColor = colour;
+    c.penStyle = PenStyle::Solid;
+    c.penMode = PenMode::Copy;
+    c.MoveTo(x - 10, y);
+    c.LineTo(x + 10, y);
+    c.MoveTo(x, y - 10);
+    c.LineTo(x, y + 10);
+    c.penWidth = 1;
+}
+
+namespace {
+void DrawNamedCross(ImageControl* image, int x, int y, const QColor& colour, const std::string& name) {
+    DrawPointCross(image, x, y, colour);
+    Canvas& c = image->canvas();
+    c.fontColor = colour;
+    c.brushStyle = BrushStyle::Clear;
+    c.TextOut(x + 3, y + 3, QString::fromStdString(name));
+}
+}  // namespace
+
+void DrawImagePoints(const IGrid& grid, ImageControl* image, const QColor& colour) {
+    const int n = CountPoints(grid);
+    for (int r = 1; r <= n; ++r) {
+        const int x = int(std::clamp<long long>(ParseInt(grid.Cell(1, r)), -1000000, 1000000));
+        const int y = int(std::clamp<long long>(ParseInt(grid.Cell(2, r)), -1000000, 1000000));
+        DrawNamedCross(image, x, y, colour, grid.Cell(0, r));
+    }
+    image->Repaint();
+}
+
+void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour, long double pixelY,
+                      long double pixelX, long double y0, long double x0) {
+    NormalizeGridDecimals(grid);
+    const int n = CountPoints(grid);
+    const int height = image->Picture().height();
+    for (int r = 1; r <= n; ++r) {
+        const long double X = TextToReal(grid.Cell(1, r)), Y = TextToReal(grid.Cell(2, r));
+        const double cx = double(std::fabs(X - x0) / pixelX), cy = double(std::fabs(Y - y0) / pixelY);
+        if (!std::isfinite(cx) || !std::isfinite(cy) || cx > 1e6 || cy > 1e6) continue;
+        DrawNamedCross(image, int(Nearest(cx)), height - int(Nearest(cy)), colour, grid.Cell(0, r));
+    }
+    image->Repaint();
+}
+
+long double DistanceBetween(long double x1, long double y1, long double x2, long double y2) {
+    return std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
+}
+
+long double MinOfFour(long double a, long double b, long double c, long double d) {
+    return std::min({a, b, c, d});
+}
+
+long double MaxOfFour(long double a, long double b, long double c, long double d) {
+    return std::max({a, b, c, d});
+}
