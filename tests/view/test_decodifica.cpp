@@ -182,7 +182,7 @@ void ExpectPixels(const DecodeResult& r, int w, int h,
 // ---------------------------------------------------------------------------
 // JPEG writing through libjpeg's compressor.
 
-struct JpegSpec {
+struct JpegParams {
     int width = 64;
     int height = 48;
     J_COLOR_SPACE in = JCS_RGB;
@@ -192,7 +192,7 @@ struct JpegSpec {
 };
 
 // sample(x, y, c) gives component c of pixel (x, y) in `in` colour space.
-void WriteJpeg(const std::string& path, const JpegSpec& spec,
+void WriteJpeg(const std::string& path, const JpegParams& params,
                const std::function<int(int, int, int)>& sample) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
@@ -201,19 +201,19 @@ void WriteJpeg(const std::string& path, const JpegSpec& spec,
     c.err = jpeg_std_error(&err);
     jpeg_create_compress(&c);
     jpeg_stdio_dest(&c, f);
-    c.image_width = spec.width;
-    c.image_height = spec.height;
-    c.in_color_space = spec.in;
-    c.input_components = spec.in == JCS_GRAYSCALE ? 1 : spec.in == JCS_CMYK ? 4 : 3;
+    c.image_width = params.width;
+    c.image_height = params.height;
+    c.in_color_space = params.in;
+    c.input_components = params.in == JCS_GRAYSCALE ? 1 : params.in == JCS_CMYK ? 4 : 3;
     jpeg_set_defaults(&c);
-    if (spec.stored != JCS_UNKNOWN) jpeg_set_colorspace(&c, spec.stored);
-    jpeg_set_quality(&c, spec.quality, TRUE);
-    if (spec.progressive) jpeg_simple_progression(&c);
+    if (params.stored != JCS_UNKNOWN) jpeg_set_colorspace(&c, params.stored);
+    jpeg_set_quality(&c, params.quality, TRUE);
+    if (params.progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.width) * c.input_components);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(params.width) * c.input_components);
     while (c.next_scanline < c.image_height) {
         const int y = static_cast<int>(c.next_scanline);
-        for (int x = 0; x < spec.width; ++x)
+        for (int x = 0; x < params.width; ++x)
             for (int k = 0; k < c.input_components; ++k)
                 row[x * c.input_components + k] = static_cast<JSAMPLE>(sample(x, y, k));
         JSAMPROW p = row.data();
@@ -535,10 +535,10 @@ TEST_F(DecodeTest, UnreadableAndEmptyFiles) {
 TEST_F(DecodeTest, JpegBaselineAndProgressiveColour) {
     for (bool progressive : {false, true}) {
         SCOPED_TRACE(progressive);
-        JpegSpec spec;
-        spec.progressive = progressive;
+        JpegParams params;
+        params.progressive = progressive;
         const std::string path = dir.File(progressive ? "prog.JPG" : "base.jpeg");
-        WriteJpeg(path, spec, Smooth);
+        WriteJpeg(path, params, Smooth);
         const DecodeResult r = DecodePicture(path);
         ASSERT_TRUE(r.Ok()) << r.reason;
         EXPECT_FALSE(r.damaged) << r.warning;
@@ -553,11 +553,11 @@ TEST_F(DecodeTest, JpegBaselineAndProgressiveColour) {
 }
 
 TEST_F(DecodeTest, JpegGrayscaleGivesEqualChannels) {
-    JpegSpec spec;
-    spec.in = JCS_GRAYSCALE;
-    spec.width = 33;  // not a multiple of the block size
-    spec.height = 17;
-    WriteJpeg(dir.File("gray.jpg"), spec, [](int x, int y, int) { return 20 + 5 * x + 3 * y; });
+    JpegParams params;
+    params.in = JCS_GRAYSCALE;
+    params.width = 33;  // not a multiple of the block size
+    params.height = 17;
+    WriteJpeg(dir.File("gray.jpg"), params, [](int x, int y, int) { return 20 + 5 * x + 3 * y; });
     const DecodeResult r = DecodePicture(dir.File("gray.jpg"));
     ASSERT_TRUE(r.Ok()) << r.reason;
     EXPECT_LE(MaxError(r.raster,
@@ -581,10 +581,10 @@ TEST_F(DecodeTest, JpegAdobeCmykAndYcckAreInvertedInk) {
     };
     for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
         SCOPED_TRACE(stored);
-        JpegSpec spec;
-        spec.in = JCS_CMYK;
-        spec.stored = stored;
-        WriteJpeg(dir.File("cmyk.jpg"), spec, inverted);
+        JpegParams params;
+        params.in = JCS_CMYK;
+        params.stored = stored;
+        WriteJpeg(dir.File("cmyk.jpg"), params, inverted);
         const DecodeResult r = DecodePicture(dir.File("cmyk.jpg"));
         ASSERT_TRUE(r.Ok()) << r.reason;
         EXPECT_LE(MaxError(r.raster, expect), 6);
@@ -592,11 +592,11 @@ TEST_F(DecodeTest, JpegAdobeCmykAndYcckAreInvertedInk) {
 }
 
 TEST_F(DecodeTest, TruncatedJpegTailOpensDamaged) {
-    JpegSpec spec;
-    spec.width = 160;
-    spec.height = 160;
-    spec.quality = 90;
-    WriteJpeg(dir.File("whole.jpg"), spec,
+    JpegParams params;
+    params.width = 160;
+    params.height = 160;
+    params.quality = 90;
+    WriteJpeg(dir.File("whole.jpg"), params,
               [](int x, int y, int c) { return (x * 13 + y * 7 + c * 50) % 256; });
     Bytes bytes = ReadFile(dir.File("whole.jpg"));
     const DecodeResult whole = DecodePicture(dir.File("whole.jpg"));
@@ -614,8 +614,8 @@ TEST_F(DecodeTest, TruncatedJpegTailOpensDamaged) {
 }
 
 TEST_F(DecodeTest, BadJpegsAreRefusedWithAReason) {
-    JpegSpec spec;
-    WriteJpeg(dir.File("good.jpg"), spec, Smooth);
+    JpegParams params;
+    WriteJpeg(dir.File("good.jpg"), params, Smooth);
     const Bytes good = ReadFile(dir.File("good.jpg"));
 
     struct Case {
@@ -653,9 +653,9 @@ TEST_F(DecodeTest, BadJpegsAreRefusedWithAReason) {
 // Random damage anywhere in a file never crashes or hangs: the result is a
 // failure, or a raster of the declared size.
 TEST_F(DecodeTest, RandomDamageNeverCrashes) {
-    JpegSpec spec;
-    spec.progressive = true;
-    WriteJpeg(dir.File("good.jpg"), spec, Smooth);
+    JpegParams params;
+    params.progressive = true;
+    WriteJpeg(dir.File("good.jpg"), params, Smooth);
     Bmp bmp;
     bmp.width = 20;
     bmp.height = 10;
@@ -687,11 +687,11 @@ TEST_F(DecodeTest, RandomDamageNeverCrashes) {
 
 TEST_F(DecodeTest, LargeJpegOpens) {
     // 12 000 × 9 000: a large camera's picture must open.
-    JpegSpec spec;
-    spec.width = 12000;
-    spec.height = 9000;
-    spec.quality = 75;
-    WriteJpeg(dir.File("large.jpg"), spec,
+    JpegParams params;
+    params.width = 12000;
+    params.height = 9000;
+    params.quality = 75;
+    WriteJpeg(dir.File("large.jpg"), params,
               [](int x, int y, int c) { return (x / 40 + y / 30 + c * 60) & 255; });
     const DecodeResult r = DecodePicture(dir.File("large.jpg"));
     ASSERT_TRUE(r.Ok()) << r.reason;
