@@ -1,10 +1,32 @@
 #include "tables/u_tabimm.h"
 
 #include <QHBoxLayout>
+#include <climits>
 
 #include "app/u_forms.h"
 #include "app/u_principale.h"
+#include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
+#include "tables/u_stringhe.h"
+#include "view/u_immagine.h"
+#include "view/u_vista.h"
+
+namespace {
+
+const char* const kNoImage = "nessuna immagine caricata";
+
+long long IntOf(const QString& text) { return ParseInt(text.toStdString()); }
+
+// Every mark goes: the source picture becomes its unmarked copy again.
+void RestoreCleanPicture() {
+    if (ImageWindow) ImageWindow->Image1->SetPicture(CleanBitmap);
+}
+
+void DrawTablePoints(const StringGrid& grid) {
+    if (ImageWindow) DrawImagePoints(grid, ImageWindow->Image1, FormPrincipale->ColorDialog1.Color);
+}
+
+}  // namespace
 
 TFormTabImm::TFormTabImm(QWidget* parent)
     : ToolWindow("FormTabImm", "Tabella coordinate immagine (*.imm)", parent),
@@ -28,6 +50,27 @@ TFormTabImm::TFormTabImm(QWidget* parent)
     StatusBar1->AddPanel(40);
     layout()->addWidget(StatusBar1);
     setFocusProxy(Edit1);
+
+    connect(AddCommand("Inizia collimazione", "Iniziacollimazione1"), &QAction::triggered, this,
+            &TFormTabImm::Iniziacollimazione1Click);
+    connect(AddCommand("Registra punto", "Registrapunto1"), &QAction::triggered, this,
+            &TFormTabImm::Registrapunto1Click);
+    connect(AddCommand("Elimina punto", "Eliminapunto1"), &QAction::triggered, this,
+            &TFormTabImm::Eliminapunto1Click);
+    connect(AddCommand("Edita punto", "Editapunto1"), &QAction::triggered, this,
+            &TFormTabImm::Editapunto1Click);
+    connect(AddCommand("Reset tabella", "Resettabella1"), &QAction::triggered, this,
+            &TFormTabImm::Resettabella1Click);
+    connect(AddCommand("Disegna punti", "Disegnapunti1"), &QAction::triggered, this,
+            &TFormTabImm::Disegnapunti1Click);
+    connect(AddCommand("Esci", "Esci1"), &QAction::triggered, this, &TFormTabImm::Esci1Click);
+    connect(StringGrid1, &StringGrid::MouseDown, this, &TFormTabImm::StringGrid1MouseDown);
+}
+
+bool TFormTabImm::ImageLoaded(const QString& missingText) const {
+    if (FormPrincipale->cb_imm->Checked()) return true;
+    FormPrincipale->StatusBar1->SetPanel(6, missingText);
+    return false;
 }
 
 void TFormTabImm::CollimationBranch(Qt::MouseButtons held, int x, int y) {
@@ -35,3 +78,93 @@ void TFormTabImm::CollimationBranch(Qt::MouseButtons held, int x, int y) {
     Edit2->setText(QString::number(x));
     Edit3->setText(QString::number(y));
 }
+
+void TFormTabImm::RedrawImagePoints() {
+    StringGrid1->Repaint();
+    RestoreCleanPicture();
+    DrawTablePoints(*StringGrid1);
+}
+
+void TFormTabImm::Iniziacollimazione1Click() {
+    if (!ImageLoaded(kNoImage)) return;
+    FormPrincipale->rb_collima->SetChecked(true);
+    StatusBar1->SetPanel(0, " collima punto");
+    FormPrincipale->StatusBar1->SetPanel(5, " collimazione");
+    Edit1->setText("1");  // the table stays: numbering simply starts again
+}
+
+void TFormTabImm::Registrapunto1Click() {
+    if (!ImageLoaded(QString(" ") + kNoImage)) return;
+    const bool collima = FormPrincipale->rb_collima->Checked();
+    const bool edita = FormPrincipale->rb_edita->Checked();
+    if (collima && !edita) {
+        const long long x = IntOf(Edit2->text()), y = IntOf(Edit3->text());
+        if (Edit1->text().isEmpty()) Edit1->setText("?");
+        AppendPixelPoint(*StringGrid1, Edit1->text().toStdString(), x, y);
+        RedrawImagePoints();
+        // The next name counts on from the leading digits of this one.
+        const long long n = IntOf(Edit1->text());
+        Edit1->setText(QString::number(n < LLONG_MAX ? n + 1 : n));
+    } else if (collima && edita) {
+        const long long k = IntOf(StatusBar1->Panel(1));
+        // Row 0 holds the titles: without a pressed row nothing is written.
+        if (k >= 1 && k <= INT_MAX) {
+            StringGrid1->SetCells(0, int(k), Edit1->text());
+            StringGrid1->SetCells(1, int(k), Edit2->text());
+            StringGrid1->SetCells(2, int(k), Edit3->text());
+        }
+        RedrawImagePoints();
+        FormPrincipale->rb_edita->SetChecked(false);
+    }
+    Edit1->setFocus();
+}
+
+void TFormTabImm::Eliminapunto1Click() {
+    if (!ImageLoaded(kNoImage)) return;
+    FormPrincipale->rb_elimina->SetChecked(true);
+    StatusBar1->SetPanel(0, " elimina punto");
+    FormPrincipale->StatusBar1->SetPanel(4, " elimina punto");
+}
+
+void TFormTabImm::Editapunto1Click() {
+    if (!ImageLoaded(kNoImage)) return;
+    FormPrincipale->rb_edita->SetChecked(true);
+    StatusBar1->SetPanel(0, " edita punto");
+    FormPrincipale->StatusBar1->SetPanel(4, " edita punto");
+}
+
+void TFormTabImm::StringGrid1MouseDown(Qt::MouseButton) {
+    const int k = StringGrid1->Selection().top;
+    if (FormPrincipale->rb_elimina->Checked()) {
+        StatusBar1->SetPanel(1, QString::number(k));
+        DeleteTableRow(*StringGrid1, int(IntOf(StatusBar1->Panel(1))));
+        RestoreCleanPicture();
+        DrawTablePoints(*StringGrid1);
+        FormPrincipale->rb_elimina->SetChecked(false);
+    }
+    if (FormPrincipale->rb_edita->Checked()) {
+        StatusBar1->SetPanel(1, QString::number(k));
+        Edit1->setText(StringGrid1->Cells(0, k));
+        Edit2->setText(StringGrid1->Cells(1, k));
+        Edit3->setText(StringGrid1->Cells(2, k));
+    }
+    FormPrincipale->StatusBar1->SetPanel(4, "");
+}
+
+void TFormTabImm::Resettabella1Click() {
+    if (!ImageLoaded(kNoImage)) return;
+    ClearTable(*StringGrid1);
+    StringGrid1->Repaint();
+    RestoreCleanPicture();
+    Edit1->setText("1");
+    FormPrincipale->rb_collima->SetChecked(false);
+    FormPrincipale->StatusBar1->SetPanel(5, "");
+}
+
+void TFormTabImm::Disegnapunti1Click() {
+    if (!ImageLoaded(kNoImage)) return;
+    RestoreCleanPicture();
+    DrawTablePoints(*StringGrid1);
+}
+
+void TFormTabImm::Esci1Click() { hide(); }

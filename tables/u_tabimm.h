@@ -13,8 +13,8 @@ class TFormTabImm : public ToolWindow {
 public:
     explicit TFormTabImm(QWidget* parent = nullptr);
     StringGrid* StringGrid1;
-    QLineEdit *Edit1, *Edit2, *Edit3;
-    StatusBar* StatusBar1;
+    QLineEdit *Edit1, *Edit2, *Edit3;  // name, x, y of the next or edited point
+    StatusBar* StatusBar1;             // 0: the operation, 1: the row pressed for delete or edit
     FileDialog OpenDialog1;
     FileDialog SaveDialog1;
 
@@ -22,4 +22,21 @@ public:
     // button held and rb_collima checked, the pressed pixel goes into Edit2
     // and Edit3 (plain row, no flip).
     void CollimationBranch(Qt::MouseButtons held, int x, int y);
+    // Repaints the grid, puts the unmarked picture back and marks every
+    // point of the table on it.
+    void RedrawImagePoints();
+
+public slots:
+    void Iniziacollimazione1Click();
+    void Registrapunto1Click();
+    void Eliminapunto1Click();
+    void Editapunto1Click();
+    void Resettabella1Click();
+    void Disegnapunti1Click();
+    void Esci1Click();
+    void StringGrid1MouseDown(Qt::MouseButton button);
+
+private:
+    // False (and the text in main panel 6) when no image is loaded.
+    bool ImageLoaded(const QString& missingText) const;
 };
