@@ -1,0 +1,142 @@
+// Least-squares estimation of the plane projective transformation
+//   X = (p1*x + p3*y + p5) / (p7*x + p8*y + 1)
+//   Y = (p2*x + p4*y + p6) / (p7*x + p8*y + 1)
+// from the control points of the union table, in the direct direction (image
+// column and row -> object X, Y) or the inverse one (object -> image), and the
+// filling of the residuals and parameters tables with its results.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "analytic/u_matrici.h"
+#include "platform/igrid.h"
+
+constexpr int ControlPointCapacity = 500;  // records a list can hold
+constexpr int MaxAdjustedPoints = 150;     // records that enter the adjustment
+constexpr int ProjectiveUnknowns = 8;
+constexpr int MinControlPoints = 4;
+
+// A normal matrix is treated as singular when, for some parameter,
+// N[i][i] * Ninv[i][i] exceeds this: that parameter is then so nearly a
+// linear combination of the others that fewer than about four of the 19
+// digits of the 80-bit reals survive in it (a singular N computes to 1e17 and
+// more). The product is 1 for a parameter independent of the others and does
+// not change when the coordinates are rescaled, so the same test holds for
+// pixels and metres. Coordinates far from their origin compared with their
+// spread raise it: a facade of 20 m at 10 km from the object origin gives
+// about 1e12 in the inverse direction, still well determined.
+constexpr long double MaxVarianceInflation = 1e15L;
+
+// Three collinear points among four do not make N singular: the linearised
+// equations then have a unique solution, a degenerate transformation that
+// sends the collinear points (or all but one) to 0/0. Every control point lies
+// on the photographed plane, on one side of the line the transformation sends
+// to infinity, so the denominators p7*x + p8*y + 1 of the adjusted points must
+// share one sign, and none may be smaller than this times the largest.
+constexpr long double MinDenominatorRatio = 1e-6L;
+
+struct ControlPoint {
+    std::string Name;
+    long double x = 0;  // input side
+    long double y = 0;
+    long double X = 0;  // output side
+    long double Y = 0;
+};
+
+// Record k of the list (k = 1 .. 500) is element k - 1.
+using ControlPointList = std::array<ControlPoint, ControlPointCapacity>;
+
+// Outputs of SolveLeastSquares.
+struct LeastSquaresSolution {
+    Matrix x;       // "INCOGNIT": the unknowns
+    Matrix v;       // "RESIDUI": computed minus observed
+    Matrix Ninv;    // "INVERSA"
+    Matrix SigmaX;  // "SIGXX" = sigma0Squared * Ninv
+    Matrix R;       // "RESSTAN": standardised residuals
+    Matrix SigmaV;  // "SIGVV": variance-covariance of the residuals
+    long double sigma0Squared = 0;
+};
+
+// Scratch matrices of one solve; each slot serves several steps in turn.
+struct LeastSquaresWork {
+    Matrix slot[5];
+};
+
+// Weighted least squares for design A (m x u), observations l (m x 1) and
+// weights P (m x m). A and l keep their values (their Names become "A" and
+// "NOT1"); P is destroyed (replaced by its reduced form). Returns the status
+// of the normal matrix inversion (then of P's); out is complete only on Done.
+InversionStatus SolveLeastSquares(Matrix& a, Matrix& l, Matrix& p, LeastSquaresSolution& out,
+                                  LeastSquaresWork& work);
+
+// Everything one estimation works on: about 20 MB, so make it with
+// std::make_unique and keep it for the duration of the estimation.
+struct ProjectiveEstimation {
+    Matrix A;  // "DIS", the design matrix
+    Matrix l;  // "NOTI", the observations
+    Matrix P;  // "PESI", the weights (destroyed by the solve)
+    LeastSquaresWork work;
+    LeastSquaresSolution result;  // result.x holds p1..p8
+};
+
+enum class EstimationStatus { Ok, TooFewPoints, Singular, FloatingPointFault };
+
+// Visits rows 1, 2, ... of the union grid while column 1 is not empty; a row
+// whose column 5 is exactly "*" is skipped, every other fills the next record
+// (name from column 0, x, y, X, Y from columns 1..4 by TextToReal). Reading
+// stops when the list is full. Returns the number of records filled.
+int ReadControlPoints(const IGrid& uni, ControlPointList& list);
+
+// The first 150 records with x, y and X, Y exchanged.
+void SwapPointRoles(const ControlPointList& list, ControlPointList& swapped);
+
+// Records among the first 150 whose name is not empty.
+int CountControlPoints(const ControlPointList& list);
+
+// With n = CountControlPoints: A (2n x 8, "DIS") and l (2n x 1, "NOTI") from
+// the first n records, the two linearised observation equations per point.
+void BuildDesignMatrix(const ControlPointList& list, Matrix& a, Matrix& l);
+
+// N[i][i] * Ninv[i][i] at its worst over the unknowns, with N = A'A taken
+// from the design matrix (the solve destroys its own copy of N). Infinite when
+// an inverse diagonal element is not positive.
+long double WorstVarianceInflation(const Matrix& a, const Matrix& ninv);
+
+// True when the denominators of the first n records under parameters x share
+// one sign and none is below MinDenominatorRatio times the largest.
+bool DenominatorsConsistent(const ControlPointList& list, int n, const Matrix& x);
+
+// Builds A, l and unit weights from the list and solves. TooFewPoints when
+// fewer than four named records are among the first 150 (nothing is solved);
+// Singular when the inversion fails, the normal matrix is singular relative
+// to its own scale (MaxVarianceInflation) or the transformation found is
+// degenerate (DenominatorsConsistent fails); FloatingPointFault when a
+// division by zero, invalid operation or overflow happened or a result is not
+// finite. The results are meaningful only with Ok.
+EstimationStatus EstimateProjective(const ControlPointList& list, ProjectiveEstimation& e);
+
+// Writes the residuals grid (row k per adjusted record k, until record k+1
+// has no name or k = 150), the parameters grid (rows 1..8: number, pi and its
+// variance) and gives the unit variance text. Every value is computed before
+// anything is written: a fault in the model evaluation (denominator 0) returns
+// FloatingPointFault and leaves the grids and the text as they were.
+EstimationStatus FillEstimationTables(const ControlPointList& list, const ProjectiveEstimation& e,
+                                      IGrid& residuals, IGrid& parameters,
+                                      std::string& unitVarianceText);
+
+struct EstimationOutcome {
+    EstimationStatus status = EstimationStatus::Ok;
+    std::string unitVarianceText;  // sigma0 squared, fixed with 10 decimals; empty on failure
+};
+
+// The whole command on the grids: empty both tables, read the union grid,
+// estimate (direct: image -> object; inverse: object -> image), fill both
+// tables, normalise their decimals and fit the residuals' row count. The
+// parameters (8 x 1) go into p. On any failure both tables stay empty and p
+// is zeroed with Rows = Cols = 0.
+EstimationOutcome ComputeDirectParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters,
+                                          Matrix& p);
+EstimationOutcome ComputeInverseParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters,
+                                           Matrix& p);
