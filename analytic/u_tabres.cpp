@@ -1,6 +1,38 @@
 #include "analytic/u_tabres.h"
 
+#include <cmath>
+#include <memory>
+
+#include "analytic/u_analitico.h"
+#include "analytic/u_tabrpar.h"
+#include "app/u_avviso.h"
+#include "app/u_forms.h"
+#include "app/u_opzioni.h"
+#include "app/u_principale.h"
+#include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
+#include "tables/u_stringhe.h"
+#include "tables/u_tabfot.h"
+#include "view/u_immagine.h"
+#include "view/u_vista.h"
+
+namespace {
+QString EstimationFailureText(EstimationStatus status) {
+    switch (status) {
+        case EstimationStatus::TooFewPoints:
+            return "I punti della tabella di unione non determinano la trasformazione: "
+                   "servono almeno quattro punti non esclusi.";
+        case EstimationStatus::Singular:
+            return "I punti della tabella di unione non determinano la trasformazione: "
+                   "sono troppo pochi o tre di essi sono allineati.";
+        case EstimationStatus::FloatingPointFault:
+            return "Calcolo interrotto: divisione per zero, operazione non valida o "
+                   "overflow nel calcolo dei parametri.";
+        case EstimationStatus::Ok: break;
+    }
+    return {};
+}
+}  // namespace
 
 TFormTabRes::TFormTabRes(QWidget* parent)
     : ToolWindow("FormTabRes", "Tabella dei residui", parent),
@@ -18,4 +50,82 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     StatusBar1->AddPanel(200);
     StatusBar1->AddPanel(60);
     layout()->addWidget(StatusBar1);
+    connect(AddCommand("calcola parametri diretti", "calcolaparametridiretti1"), &QAction::triggered,
+            this, &TFormTabRes::calcolaparametridiretti1Click);
+    connect(AddCommand("calcola parametri inversi", "calcolaparametriinversi1"), &QAction::triggered,
+            this, &TFormTabRes::calcolaparametriinversi1Click);
+    connect(AddCommand("vedi parametri", "vediparametri1"), &QAction::triggered, this,
+            &TFormTabRes::vediparametri1Click);
+    connect(AddCommand("disegna residui", "disegnaresidui1"), &QAction::triggered, this,
+            &TFormTabRes::disegnaresidui1Click);
+    connect(AddCommand("salva residui", "salvaresidui1"), &QAction::triggered, this,
+            &TFormTabRes::salvaresidui1Click);
+    connect(AddCommand("chiudi", "chiudi1"), &QAction::triggered, this, &TFormTabRes::chiudi1Click);
 }
+
+// The parameters go into a scratch vector that is dropped afterwards.
+void TFormTabRes::Estimate(bool inverse) {
+    if (!FormPrincipale->cb_fot->Checked()) {
+        ShowNotice("5");
+        return;
+    }
+    auto p = std::make_unique<Matrix>();
+    StringGrid& uni = *FormTabFot->StringGrid1;
+    StringGrid& par = *FormTabPar->StringGrid1;
+    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par, *p)
+                                              : ComputeDirectParameters(uni, *StringGrid1, par, *p);
+    StringGrid1->Repaint();
+    par.Repaint();
+    if (outcome.status != EstimationStatus::Ok) {
+        ShowErrorBox(this, EstimationFailureText(outcome.status));
+        return;
+    }
+    Edit1->setText(QString::fromStdString(outcome.unitVarianceText));
+    StatusBar1->SetPanel(1, " sqm:  " + Edit1->text());
+}
+
+void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }
+
+void TFormTabRes::calcolaparametriinversi1Click() { Estimate(true); }
+
+void TFormTabRes::vediparametri1Click() { FormTabPar->show(); }
+
+void TFormTabRes::disegnaresidui1Click() {
+    if (!FormPrincipale->cb_imm->Checked() || !ImageWindow) {
+        ShowNotice("1");
+        return;
+    }
+    ImageWindow->Image1->SetPicture(CleanBitmap);
+    calcolaparametriinversi1Click();
+    DrawResidualVectors();
+}
+
+// Each vector starts at the point's adjusted image position (its integer
+// part, sign kept, so a point left of or above the picture is drawn where it
+// is) and shows computed minus observed, magnified by the residual scale.
+void TFormTabRes::DrawResidualVectors() {
+    ImageControl* image = ImageWindow->Image1;
+    const int n = CountPoints(*StringGrid1);
+    const int k = FormOpzioni->SpinEdit2->value();
+    Canvas& c = image->canvas();
+    for (int r = 1; r <= n; ++r) {
+        const long double x = std::trunc(TextToReal(StringGrid1->Cell(1, r)));
+        const long double y = std::trunc(TextToReal(StringGrid1->Cell(2, r)));
+        const long double tx = x + std::nearbyint(k * TextToReal(StringGrid1->Cell(3, r)));
+        const long double ty = y + std::nearbyint(k * TextToReal(StringGrid1->Cell(4, r)));
+        if (std::fabs(x) > 1e7 || std::fabs(y) > 1e7 || std::fabs(tx) > 1e7 || std::fabs(ty) > 1e7)
+            continue;  // far off the picture: nothing to see, and no pixel index overflows
+        c.penColor = ColorDialog1.Color;
+        c.penWidth = 2;
+        c.penStyle = PenStyle::Solid;
+        c.penMode = PenMode::Copy;
+        c.MoveTo(int(x), int(y));
+        c.LineTo(int(tx), int(ty));
+    }
+    c.penWidth = 1;
+    DrawImagePoints(*FormTabFot->StringGrid1, image, FormPrincipale->ColorDialog1.Color);
+}
+
+void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxyxy"); }
+
+void TFormTabRes::chiudi1Click() { hide(); }

@@ -1,4 +1,5 @@
-// The residuals window: starts the estimations and shows the residuals.
+// The residuals window: starts the estimations, shows the residuals and
+// draws the residual vectors on the photograph.
 #pragma once
 
 #include <QLineEdit>
@@ -17,4 +18,16 @@ public:
     QLineEdit* Edit1;  // hidden: the unit variance text
     FileDialog SaveDialog1;
     ColorDialog ColorDialog1;
+
+public slots:
+    void calcolaparametridiretti1Click();
+    void calcolaparametriinversi1Click();
+    void vediparametri1Click();
+    void disegnaresidui1Click();
+    void salvaresidui1Click();
+    void chiudi1Click();
+
+private:
+    void Estimate(bool inverse);
+    void DrawResidualVectors();
 };

@@ -1,5 +1,6 @@
 #include "app/u_forms.h"
 
+#include "analytic/u_matrici.h"
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
 #include "app/u_about.h"
@@ -85,10 +86,15 @@ TFormPrincipale* CreateApplicationWindows() {
     SetTableHeader(*FormTabPar->StringGrid1, "npar");
     SetTableHeader(*FormGeom->StringGrid1, "nrette");
     SetTableHeader(*FormGeom->StringGrid2, "nrette");
+    // The geometric matrix routines report a failure in the method panel.
+    SetMatrixErrorSink([](const std::string& text) {
+        if (FormPrincipale) FormPrincipale->StatusBar1->SetPanel(2, QString::fromStdString(text));
+    });
     return FormPrincipale;
 }
 
 void DestroyApplicationWindows() {
+    SetMatrixErrorSink(nullptr);
     delete FormPrincipale;  // owns every other window
     FormPrincipale = nullptr;
     FormAbout = nullptr;

@@ -1,0 +1,163 @@
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "analytic/u_tabres.h"
+#include "analytic/u_tabrpar.h"
+#include "app/u_avviso.h"
+#include "app/u_opzioni.h"
+#include "tables/u_stringhe.h"
+#include "tables/u_tabfot.h"
+#include "tests/gui_fixture.h"
+#include "view/u_immagine.h"
+
+namespace {
+// Image x, y (pixels, rows downwards) of points on a plane seen obliquely,
+// and their object X, Y (metres).
+struct Pt { const char* name; double x, y, X, Y; };
+
+void Homography(double x, double y, double& X, double& Y) {
+    const double d = 0.00011 * x - 0.00007 * y + 1;
+    X = (0.0102 * x + 0.0011 * y + 2.5) / d;
+    Y = (-0.0013 * x - 0.0096 * y + 30.25) / d;
+}
+
+void FillUnion(const std::vector<std::array<double, 2>>& pixels, double noise = 0) {
+    StringGrid& g = *FormTabFot->StringGrid1;
+    int r = 1;
+    for (const auto& px : pixels) {
+        double X, Y;
+        Homography(px[0], px[1], X, Y);
+        X += noise * ((r % 3) - 1);
+        Y -= noise * ((r % 2) ? 1 : -1);
+        g.SetCell(0, r, std::to_string(r));
+        g.SetCell(1, r, std::to_string(int(px[0])));
+        g.SetCell(2, r, std::to_string(int(px[1])));
+        g.SetCell(3, r, FormatFixed(X, 6, 3));
+        g.SetCell(4, r, FormatFixed(Y, 6, 3));
+        ++r;
+    }
+}
+}  // namespace
+
+class Residuals : public VekRun {
+protected:
+    void SetUp() override {
+        VekRun::SetUp();
+        ChooseAnalytic();
+    }
+    QAction* Cmd(const char* name) { return FormTabRes->Command(name); }
+    StringGrid& Res() { return *FormTabRes->StringGrid1; }
+    StringGrid& Par() { return *FormTabPar->StringGrid1; }
+};
+
+TEST_F(Residuals, WithoutUnionTableNoticeFive) {
+    Cmd("calcolaparametridiretti1")->trigger();
+    EXPECT_EQ(FormAvviso->Label1->text(), " caricare file fot");
+    EXPECT_EQ(Res().Cells(1, 1), "");
+    ShowNotice("1");
+    Cmd("calcolaparametriinversi1")->trigger();
+    EXPECT_EQ(FormAvviso->Label1->text(), " caricare file fot");
+}
+
+TEST_F(Residuals, FourPointsGiveExactFitAndZeroVariances) {
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}});
+    main_->cb_fot->SetChecked(true);
+    Cmd("calcolaparametridiretti1")->trigger();
+    EXPECT_EQ(FormTabRes->Edit1->text(), "0.0000000000");
+    EXPECT_EQ(FormTabRes->StatusBar1->Panel(1), " sqm:  0.0000000000");
+    EXPECT_EQ(Res().Cells(0, 4), "4");
+    EXPECT_EQ(Res().Cells(1, 1), QString::fromStdString(FormatFixed(TextToReal(
+                                     FormTabFot->StringGrid1->Cell(3, 1)), 10, 3)));
+    for (int r = 1; r <= 4; ++r)
+        for (int c = 3; c <= 6; ++c) {
+            const QString t = Res().Cells(c, r);
+            EXPECT_TRUE(t == "0.000") << r << "," << c << " " << t.toStdString();
+        }
+    EXPECT_EQ(Res().RowCount(), 5);  // fitted to the four points
+    for (int i = 1; i <= 8; ++i) {
+        EXPECT_EQ(Par().Cells(0, i), QString::number(i));
+        EXPECT_EQ(Par().Cells(2, i), "0.0000000000");
+        EXPECT_EQ(Par().Cells(1, i).section('.', 1).size(), 10);
+    }
+    // The object cells hold millimetres, so the parameters are near, not equal.
+    EXPECT_NEAR(TextToReal(Par().Cell(1, 1)), 0.0102, 1e-5);
+    EXPECT_NEAR(TextToReal(Par().Cell(1, 5)), 2.5, 1e-2);
+    EXPECT_NEAR(TextToReal(Par().Cell(1, 7)), 0.00011, 1e-7);
+}
+
+TEST_F(Residuals, InverseListsImageCoordinates) {
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}}, 0.01);
+    main_->cb_fot->SetChecked(true);
+    Cmd("calcolaparametriinversi1")->trigger();
+    ASSERT_EQ(Res().Cells(0, 5), "5");
+    for (int r = 1; r <= 5; ++r) {
+        EXPECT_NEAR(double(TextToReal(Res().Cell(1, r))), double(TextToReal(FormTabFot->StringGrid1->Cell(1, r))), 5.0);
+        EXPECT_NEAR(double(TextToReal(Res().Cell(2, r))), double(TextToReal(FormTabFot->StringGrid1->Cell(2, r))), 5.0);
+    }
+    EXPECT_NE(FormTabRes->Edit1->text(), "0.0000000000");
+    EXPECT_TRUE(FormTabRes->StatusBar1->Panel(1).startsWith(" sqm:  "));
+}
+
+TEST_F(Residuals, CollinearPointsAreRefusedAndTablesStayEmpty) {
+    FillUnion({{100, 100}, {500, 500}, {900, 900}, {1300, 1300}, {1700, 1700}});
+    main_->cb_fot->SetChecked(true);
+    Res().SetCells(1, 1, "stale");
+    Cmd("calcolaparametridiretti1")->trigger();
+    ASSERT_FALSE(DialogSeam::Messages().isEmpty());
+    EXPECT_TRUE(DialogSeam::Messages().last().contains("non determinano"));
+    EXPECT_EQ(Res().Cells(1, 1), "");
+    EXPECT_EQ(Par().Cells(1, 1), "");
+}
+
+TEST_F(Residuals, ExcludedPointIsLeftOut) {
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}});
+    FormTabFot->StringGrid1->SetCells(5, 2, "*");
+    main_->cb_fot->SetChecked(true);
+    Cmd("calcolaparametridiretti1")->trigger();
+    EXPECT_EQ(Res().Cells(0, 1), "1");
+    EXPECT_EQ(Res().Cells(0, 2), "3");
+    EXPECT_EQ(Res().Cells(0, 4), "5");
+    EXPECT_EQ(Res().Cells(0, 5), "");
+}
+
+TEST_F(Residuals, SaveWritesFiveColumns) {
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}}, 0.02);
+    main_->cb_fot->SetChecked(true);
+    Cmd("calcolaparametridiretti1")->trigger();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.res");
+    DialogSeam::PresetFileName(path);
+    Cmd("salvaresidui1")->trigger();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_TRUE(lines[0].endsWith('\r'));
+    EXPECT_EQ(lines[0].trimmed().split(' ').count(QByteArray()), 4);  // two blanks between five fields
+    EXPECT_EQ(lines[0].simplified().split(' ').size(), 5);
+}
+
+TEST_F(Residuals, DrawingNeedsAnImage) {
+    Cmd("disegnaresidui1")->trigger();
+    EXPECT_EQ(FormAvviso->Label1->text(), " nessuna immagine attiva");
+}
+
+TEST_F(Residuals, DrawingTwiceShowsTheVectorsOnce) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.bmp");
+    QImage img(2000, 1400, QImage::Format_RGB32);
+    img.fill(QColor(40, 40, 40));
+    ASSERT_TRUE(img.save(path));
+    DialogSeam::PresetFileName(path);
+    main_->Action("Apri1")->trigger();
+    ASSERT_TRUE(ImageWindow);
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}}, 0.05);
+    main_->cb_fot->SetChecked(true);
+    Cmd("disegnaresidui1")->trigger();
+    const QImage first = ImageWindow->Image1->Picture().copy();
+    EXPECT_NE(first, CleanBitmap);
+    Cmd("disegnaresidui1")->trigger();
+    EXPECT_EQ(ImageWindow->Image1->Picture(), first);
+    // The union points are drawn over the vectors in the collimation colour.
+    EXPECT_EQ(ImageWindow->Image1->canvas().Pixel(1000 + 5, 700), 0xFF0000u);
+}
