@@ -49,6 +49,12 @@ TFormPrincipale::TFormPrincipale(QWidget* parent)
                                      Qt::AlignLeft};
     for (int i = 0; i < 7; ++i) StatusBar1->AddPanel(widths[i], aligns[i]);
     StatusBar1->SetSimple(true);
+    ProgressBar1 = new QProgressBar(StatusBar1);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setFixedWidth(120);
+    StatusBar1->addPermanentWidget(ProgressBar1);
+    ProgressBar1->hide();
     BuildMenu();
     BuildStatePanel();
     setMouseTracking(true);
@@ -252,12 +258,15 @@ void TFormPrincipale::Pan2Click() {
 }
 
 void TFormPrincipale::Navigatore2Click() {
+    // Triggering a checkable action flips its mark before this runs; put it
+    // back, so that what decides is the mark as the user saw it.
+    QAction* item = Action("Navigatore2");
+    if (sender() == item) item->setChecked(!item->isChecked());
     if (!cb_imm->Checked()) {
         ShowNotice("1");
         return;
     }
-    QAction* item = Action("Navigatore2");
-    if (FormNaviga->isVisible() && item->isChecked()) {
+    if (item->isChecked()) {
         item->setChecked(false);
         FormNaviga->hide();
         return;

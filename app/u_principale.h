@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QProgressBar>
 
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -18,6 +19,8 @@ public:
 
     QMdiArea* MdiArea;
     StatusBar* StatusBar1;
+    // Shown at the right of the status bar while a long task runs.
+    QProgressBar* ProgressBar1;
     QMenu* N9;
     QWidget* Panel2;
     // ' controlli 1 ' .. ' controlli 4 '

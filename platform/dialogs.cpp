@@ -33,11 +33,33 @@ QStringList& Messages() { return messages; }
 void ClearPresets() { presets.clear(); }
 }  // namespace DialogSeam
 
+namespace {
+// "*.jpg" -> "*.[jJ][pP][gG]": cameras write IMG_0001.JPG as often as .jpg.
+QString CaseFreePattern(const QString& pattern) {
+    QString out;
+    for (const QChar c : pattern) {
+        if (c.toLower() != c.toUpper())
+            out += QString("[%1%2]").arg(c.toLower(), c.toUpper());
+        else
+            out += c;
+    }
+    return out;
+}
+}  // namespace
+
 QString ToQtFilter(const QString& filter) {
     const QStringList parts = filter.split('|');
     QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            patterns << CaseFreePattern(p.trimmed());
+            // A JPEG may also carry the long extension.
+            if (p.trimmed().compare("*.jpg", Qt::CaseInsensitive) == 0)
+                patterns << CaseFreePattern("*.jpeg");
+        }
+        out << parts[i] + " (" + patterns.join(' ') + ")";
+    }
     return out.join(";;");
 }
 
@@ -54,6 +76,8 @@ bool FileDialog::Execute(QWidget* parent) {
         return false;
     } else {
         QFileDialog dlg(parent, QString(), QFileInfo(FileName).path(), ToQtFilter(Filter));
+        // The list shows the descriptions as given, not the patterns.
+        dlg.setOption(QFileDialog::HideNameFilterDetails);
         dlg.setAcceptMode(kind == Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(kind == Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         if (!DefaultExt.isEmpty()) dlg.setDefaultSuffix(DefaultExt);

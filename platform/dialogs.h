@@ -46,5 +46,7 @@ public:
 void ShowErrorBox(QWidget* parent, const QString& text);
 void ShowWarningBox(QWidget* parent, const QString& text);
 
-// "(*.imm)|*.imm|tutti i file|*.*" -> the toolkit's "(*.imm) (*.imm);;tutti i file (*.*)".
+// "(*.imm)|*.imm|tutti i file|*.*" -> the toolkit's
+// "(*.imm) (*.[iI][mM][mM]);;tutti i file (*.*)": patterns match without
+// regard to case, and "*.jpg" also takes "*.jpeg".
 QString ToQtFilter(const QString& filter);

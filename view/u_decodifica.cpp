@@ -43,6 +43,15 @@ DecodeResult SizeFailure(DecodeStatus status, long long width, long long height)
     return Failure(status, "dimensioni non valide (" + SizeText(width, height) + ")");
 }
 
+// Passes on a fraction of the work as a percentage, once per change.
+void ReportProgress(const DecodeProgress* progress, int& last, long long done, long long total) {
+    if (!progress || !*progress || total <= 0) return;
+    const int percent = static_cast<int>(std::clamp<long long>(done * 100 / total, 0, 100));
+    if (percent == last) return;
+    last = percent;
+    (*progress)(percent);
+}
+
 unsigned long long PhysicalMemoryBytes() {
 #if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
     const long pages = sysconf(_SC_PHYS_PAGES);
@@ -112,6 +121,8 @@ struct JpegJob {
     bool sawEof;
     char fatalText[JMSG_LENGTH_MAX];
     char firstWarningText[JMSG_LENGTH_MAX];
+    const DecodeProgress* onProgress;  // may be null
+    int lastPercent;
 };
 
 void JpegErrorExit(j_common_ptr cinfo) {
@@ -135,16 +146,23 @@ void JpegEmitMessage(j_common_ptr cinfo, int msgLevel) {
 
 void JpegOutputMessage(j_common_ptr) {}
 
+// libjpeg calls this between rows and between the scans of a progressive
+// file: the place to refuse runaway scan counts and to report progress.
 void JpegProgress(j_common_ptr cinfo) {
-    if (cinfo->is_decompressor) {
-        auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-        if (d->input_scan_number > kMaxJpegScans) {
-            JpegJob* job = reinterpret_cast<JpegJob*>(cinfo->err);
-            job->tooManyScans = true;
-            job->fatalCode = -1;
-            std::longjmp(job->escape, 1);
-        }
+    if (!cinfo->is_decompressor) return;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    JpegJob* job = reinterpret_cast<JpegJob*>(cinfo->err);
+    if (d->input_scan_number > kMaxJpegScans) {
+        job->tooManyScans = true;
+        job->fatalCode = -1;
+        std::longjmp(job->escape, 1);
     }
+    const jpeg_progress_mgr& p = job->progress;
+    const long long passes = std::max(1, p.total_passes);
+    const long long limit = std::max(1LL, static_cast<long long>(p.pass_limit));
+    const long long within = std::clamp(static_cast<long long>(p.pass_counter), 0LL, limit);
+    ReportProgress(job->onProgress, job->lastPercent,
+                   std::min<long long>(p.completed_passes, passes) * limit + within, passes * limit);
 }
 
 inline uint32_t CmykToPixel(unsigned c, unsigned m, unsigned y, unsigned k, bool inverted) {
@@ -525,7 +543,8 @@ private:
 
 const char* const kPaletteWarning = "indici di colore oltre la tavolozza: quei pixel sono neri";
 
-DecodeResult ReadUncompressedBmp(std::FILE* f, unsigned long long fileSize, const BmpInfo& info) {
+DecodeResult ReadUncompressedBmp(std::FILE* f, unsigned long long fileSize, const BmpInfo& info,
+                                 const DecodeProgress& progress) {
     const int width = static_cast<int>(info.width);
     const int height = static_cast<int>(info.height);
     const unsigned long long stride = ((info.width * info.bpp + 31) / 32) * 4;
@@ -543,7 +562,9 @@ DecodeResult ReadUncompressedBmp(std::FILE* f, unsigned long long fileSize, cons
     const BmpRowConverter convert(info);
     std::vector<unsigned char> row(stride);
     bool inside = true;
+    int lastPercent = -1;
     for (int r = 0; r < height; ++r) {
+        ReportProgress(&progress, lastPercent, r, height);
         const std::size_t want = r + 1 < height ? stride : lastRow;
         if (std::fread(row.data(), 1, want, f) != want)
             return Failure(DecodeStatus::CannotRead, "impossibile leggere il file");
@@ -657,19 +678,19 @@ DecodeStatus CheckPictureSize(long long width, long long height) {
     return DecodeStatus::Ok;
 }
 
-DecodeResult DecodePicture(const std::string& path) {
+DecodeResult DecodePicture(const std::string& path, const DecodeProgress& progress) {
     switch (PictureKindOf(path)) {
         case PictureKind::Jpeg:
-            return DecodeJpeg(path);
+            return DecodeJpeg(path, progress);
         case PictureKind::Bmp:
-            return DecodeBmp(path);
+            return DecodeBmp(path, progress);
         case PictureKind::Unknown:
             break;
     }
     return Failure(DecodeStatus::UnknownFormat, "formato non riconosciuto");
 }
 
-DecodeResult DecodeJpeg(const std::string& path) {
+DecodeResult DecodeJpeg(const std::string& path, const DecodeProgress& progress) {
     unsigned long long fileSize = 0;
     DecodeResult result;
     FilePtr file = OpenPictureFile(path, fileSize, result);
@@ -686,6 +707,8 @@ DecodeResult DecodeJpeg(const std::string& path) {
     job.raster = &result.raster;
     job.sizeStatus = DecodeStatus::Ok;
     job.fatalCode = -1;
+    job.onProgress = &progress;
+    job.lastPercent = -1;
 
     const bool complete = DecodeJpegInner(&cinfo, &job, file.get());
     jpeg_destroy_decompress(&cinfo);
@@ -709,7 +732,7 @@ DecodeResult DecodeJpeg(const std::string& path) {
     return JpegFailure(job);
 }
 
-DecodeResult DecodeBmp(const std::string& path) {
+DecodeResult DecodeBmp(const std::string& path, const DecodeProgress& progress) {
     unsigned long long fileSize = 0;
     DecodeResult failure;
     FilePtr file = OpenPictureFile(path, fileSize, failure);
@@ -725,7 +748,7 @@ DecodeResult DecodeBmp(const std::string& path) {
     if (!ParseBmpHeaders(head, fileSize, info, failure)) return failure;
     if (info.compression == kBiRle8 || info.compression == kBiRle4)
         return ReadRleBmp(file.get(), fileSize, info);
-    return ReadUncompressedBmp(file.get(), fileSize, info);
+    return ReadUncompressedBmp(file.get(), fileSize, info, progress);
 }
 
 bool NeedsThumbnail(int width, int height) { return width > 600 || height > 600; }

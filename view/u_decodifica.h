@@ -6,6 +6,7 @@
 // reason text (UTF-8) that the window turns into a message box.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/raster.h"
@@ -47,10 +48,14 @@ struct DecodeResult {
     bool Ok() const { return status == DecodeStatus::Ok; }
 };
 
+// Told how far a decoding has got, 0..100, each time the figure changes; the
+// window uses it to move a progress bar and keep itself painted.
+using DecodeProgress = std::function<void(int percent)>;
+
 // Decodes the file at `path` by its extension (PictureKindOf). Never throws
 // for bad input and never ends the process: every failure is a status and a
 // reason, and an Ok result always holds a raster of the picture's full size.
-DecodeResult DecodePicture(const std::string& path);
+DecodeResult DecodePicture(const std::string& path, const DecodeProgress& progress = {});
 
 // The two decoders, whatever the extension.
 //
@@ -58,7 +63,7 @@ DecodeResult DecodePicture(const std::string& path);
 // an Adobe marker the CMYK samples are taken as stored inverted, as Adobe
 // writes them). A file whose tail is missing or damaged opens with what
 // decoded (libjpeg fills the rest with grey) and `damaged` set.
-DecodeResult DecodeJpeg(const std::string& path);
+DecodeResult DecodeJpeg(const std::string& path, const DecodeProgress& progress = {});
 
 // BMP: the 12-byte core header and the 40-byte header with its larger
 // versions; 1, 4, 8 bit with palette, RLE8 and RLE4, 16 bit (5-5-5 unless
@@ -66,7 +71,7 @@ DecodeResult DecodeJpeg(const std::string& path);
 // top-down rows. Pixels that RLE data skips (delta, early end of line or of
 // bitmap) take palette entry 0, as in a bitmap cleared to zero before the RLE
 // data is drawn into it. Palette indices beyond the palette read as black.
-DecodeResult DecodeBmp(const std::string& path);
+DecodeResult DecodeBmp(const std::string& path, const DecodeProgress& progress = {});
 
 // Refuses absurd sizes before allocation: InvalidDimensions beyond the limits
 // above, OutOfMemory beyond the machine's physical memory; Ok otherwise.

@@ -1,16 +1,23 @@
 #include "view/u_immagine.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressBar>
+#include <utility>
 
 #include "app/u_forms.h"
+#include "app/u_opzioni.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
 #include "platform/dialogs.h"
 #include "tables/u_tabimm.h"
 #include "view/u_decodifica.h"
 #include "view/u_naviga.h"
+#include "view/u_vista.h"
 
 TFormImmagine::TFormImmagine(QWidget* parent) : QScrollArea(parent) {
     setObjectName("FormImmagine");
@@ -34,42 +41,148 @@ TFormImmagine::TFormImmagine(QWidget* parent) : QScrollArea(parent) {
     connect(Image1, &ImageControl::MouseUp, this, &TFormImmagine::Image1MouseUp);
 }
 
+// The branches are tried in this fixed order, each on the state left by the
+// ones before it, so a branch that checks the next mode's button does not
+// fire again in the same click.
 void TFormImmagine::Image1MouseDown(Qt::MouseButton, Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    // 1. The lens, right button in zoom mode.
+    if ((held & Qt::RightButton) && main->rb_zoom->Checked())
+        ShowLens(this, Image1, Image2, FormOpzioni->SpinEdit1->value(), x, y, Panel1);
+    // 2. Collimation of an image point (the image table).
     FormTabImm->CollimationBranch(held, x, y);
+    // 3. Corners 4, 3, 2, 1 of the resampling area, in this descending order.
+    // 4. Ends of a vertical line, then of a horizontal line.
+    // 5. Ends of the measured width, then of the measured height.
 }
 
-void TFormImmagine::Image1MouseMove(Qt::MouseButtons, int x, int y) {
-    FormPrincipale->StatusBar1->SetPanel(0, QString(" x: %1").arg(x));
-    FormPrincipale->StatusBar1->SetPanel(1, QString(" y: %1").arg(y));
+void TFormImmagine::Image1MouseMove(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    Image1->setCursor(Qt::CrossCursor);
+    main->StatusBar1->SetPanel(0, QString(" x: %1").arg(x));
+    main->StatusBar1->SetPanel(1, QString(" y: %1").arg(y));
+    const bool right = held & Qt::RightButton;
+    if (right && main->rb_zoom->Checked())
+        ShowLens(this, Image1, Image2, FormOpzioni->SpinEdit1->value(), x, y, Panel1);
+    // Half the pointer's travel: the picture moves under the pointer too.
+    const int dx = (x - LastMouseX) / 2, dy = (y - LastMouseY) / 2;
+    if (right && main->rb_pan->Checked()) {
+        Image1->setCursor(Qt::PointingHandCursor);
+        const QPoint c = GetViewCentre(this);
+        CentreViewOn(this, c.x() - dx, c.y() - dy);
+    }
+    LastMouseX = x;
+    LastMouseY = y;
+    const bool bandMode = main->rb_limiti_2->Checked() || main->rb_limiti_3->Checked() ||
+                          main->rb_limiti_4->Checked() || main->rb_linee_vert->Checked() ||
+                          main->rb_linee_or->Checked() || main->rb_scala_x->Checked() ||
+                          main->rb_scala_y->Checked();
+    if (Dragging && bandMode) {
+        DrawRubberBand(Image1, StartPoint, EndPoint, PenMode::NotXor);  // erases the last band
+        EndPoint = QPoint(x, y);
+        DrawRubberBand(Image1, StartPoint, EndPoint, PenMode::NotXor);
+    }
 }
 
-void TFormImmagine::Image1MouseUp(Qt::MouseButton, Qt::MouseButtons, int, int) { Panel1->hide(); }
+void TFormImmagine::Image1MouseUp(Qt::MouseButton, Qt::MouseButtons, int, int) {
+    Panel1->hide();
+    Image1->setCursor(Qt::CrossCursor);
+}
+
+void TFormImmagine::FormClose() {
+    ResetAfterSourceClose();
+    // The navigator's picture may share the source picture's memory.
+    FormNaviga->Image1->SetPicture(QImage());
+}
 
 void TFormImmagine::closeEvent(QCloseEvent* e) {
-    ResetAfterSourceClose();
+    FormClose();
     e->accept();
 }
 
+namespace {
+// The main status bar's progress bar while a picture is decoded; the window
+// keeps painting in between, but takes no input.
+class OpeningProgress {
+public:
+    OpeningProgress() : bar_(FormPrincipale->ProgressBar1) {
+        bar_->setValue(0);
+        bar_->show();
+    }
+    ~OpeningProgress() { bar_->hide(); }
+    DecodeProgress Callback() {
+        return [bar = bar_](int percent) {
+            bar->setValue(percent);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+    }
+
+private:
+    QProgressBar* bar_;
+};
+
+void ReportFailure(const QString& fileName, const QString& reason) {
+    ShowErrorBox(FormPrincipale,
+                 QString("Impossibile aprire l'immagine %1:\n%2").arg(fileName, reason));
+}
+
+// The decoded raster as a QImage without a copy: the QImage frees it.
+QImage AdoptRaster(Raster&& raster) {
+    const int w = raster.Width(), h = raster.Height();
+    uint32_t* pixels = raster.Release();
+    QImage image(reinterpret_cast<uchar*>(pixels), w, h, qsizetype(w) * 4, QImage::Format_RGB32,
+                 std::free, pixels);
+    if (image.isNull()) std::free(pixels);  // refused by the toolkit: nobody owns it
+    return image;
+}
+}  // namespace
+
 bool OpenSourcePicture(const QString& fileName) {
-    DecodeResult decoded = DecodePicture(fileName.toStdString());
+    DecodeResult decoded;
+    {
+        OpeningProgress progress;
+        decoded = DecodePicture(QFile::encodeName(fileName).toStdString(), progress.Callback());
+    }
     if (!decoded.Ok()) {
-        ShowErrorBox(FormPrincipale, QString("Impossibile aprire l'immagine %1:\n%2")
-                                         .arg(fileName, QString::fromStdString(decoded.reason)));
+        ReportFailure(fileName, QString::fromStdString(decoded.reason));
         return false;
     }
-    const int w = decoded.raster.Width(), h = decoded.raster.Height();
-    uint32_t* pixels = decoded.raster.Release();
-    QImage picture(reinterpret_cast<uchar*>(pixels), w, h, w * 4, QImage::Format_RGB32, std::free, pixels);
+    // The navigator's picture: the whole picture when it is at most 600 on a
+    // side, else the thumbnail (nearest sampling, taken before the raster is
+    // handed over).
+    QImage thumbnail;
+    const bool reduced = NeedsThumbnail(decoded.raster.Width(), decoded.raster.Height());
+    if (reduced) {
+        thumbnail = AdoptRaster(MakeThumbnailRaster(decoded.raster));
+        if (thumbnail.isNull()) {
+            ReportFailure(fileName, "memoria insufficiente");
+            return false;
+        }
+    }
+    QImage picture = AdoptRaster(std::move(decoded.raster));
+    if (picture.isNull()) {
+        ReportFailure(fileName, "memoria insufficiente");
+        return false;
+    }
+
     auto* window = new TFormImmagine;
     window->setWindowTitle(fileName);
     window->Image1->SetPicture(std::move(picture));
+    // Shares the picture's pixels until a mark is drawn on the picture.
     CleanBitmap = window->Image1->Picture();
     QMdiSubWindow* sub = FormPrincipale->MdiArea->addSubWindow(window);
     sub->resize(313, 214);
     sub->showMaximized();
     ImageWindow = window;
-    FormNaviga->Image1->SetPicture(CleanBitmap);
+
+    // Small pictures are shown whole at full size, so the navigator's ratio
+    // (source size div navigator picture size) is 1 and a click maps to the
+    // very pixel it shows; large ones show the thumbnail, ratio = step.
+    ImageControl* nav = FormNaviga->Image1;
+    nav->SetPicture(reduced ? thumbnail : CleanBitmap);
+    nav->resize(nav->Picture().size());
     FormNaviga->SetAutoSize(true);
+
     if (decoded.damaged)
         ShowWarningBox(FormPrincipale, QString("L'immagine %1 è danneggiata: %2")
                                            .arg(fileName, QString::fromStdString(decoded.warning)));

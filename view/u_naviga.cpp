@@ -1,13 +1,35 @@
 #include "view/u_naviga.h"
 
+#include <utility>
+
+#include "app/u_forms.h"
+#include "app/u_opzioni.h"
+#include "view/u_immagine.h"
+#include "view/u_vista.h"
+
 TFormNaviga::TFormNaviga(QWidget* parent) : ToolWindow("FormNaviga", "Navigatore", parent) {
     Image1 = new ImageControl("Image1", Body());
     Image1->setGeometry(0, 0, 100, 100);
     Image1->setCursor(Qt::PointingHandCursor);
     resize(100, 100 + MenuBar()->sizeHint().height());
+    connect(Image1, &ImageControl::MouseDown, this, &TFormNaviga::Image1MouseDown);
 }
 
 void TFormNaviga::SetAutoSize(bool on) {
     autoSize_ = on;
     if (on) resize(Image1->width(), Image1->height() + MenuBar()->sizeHint().height());
+}
+
+// The navigator shows either the whole picture at full size (ratio 1) or
+// its thumbnail (ratio = the thumbnail's step), so the ratios below map a
+// click to the source pixel that the navigator shows there.
+void TFormNaviga::Image1MouseDown(Qt::MouseButton, Qt::MouseButtons, int x, int y) {
+    if (!ImageWindow) return;
+    const QImage& shown = std::as_const(*Image1).Picture();
+    const QImage& source = std::as_const(*ImageWindow->Image1).Picture();
+    if (shown.isNull() || source.isNull()) return;
+    const int rx = source.width() / shown.width(), ry = source.height() / shown.height();
+    const QPoint c = GetViewCentre(ImageWindow);
+    GlideViewTo(ImageWindow, ImageWindow->Image1, c.x(), c.y(), FormOpzioni->SpinEdit3->value(),
+                x * rx, y * ry);
 }

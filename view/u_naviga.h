@@ -14,6 +14,10 @@ public:
     void SetAutoSize(bool on);
     bool AutoSize() const { return autoSize_; }
 
+public slots:
+    // Glides the source view so that the clicked place comes to its centre.
+    void Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x, int y);
+
 private:
     bool autoSize_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/imagecontrol.h"
 #include "tables/u_omnia.h"
@@ -33,7 +34,10 @@ void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* le
     Canvas& canvas = lens->canvas();
     canvas.brushStyle = BrushStyle::Solid;
     canvas.FillRect(QRect(0, 0, 100, 100));
-    canvas.StretchCopy(QRect(0, 0, 100, 100), image->Picture(), QRect(x - c, y - c, 2 * c, 2 * c));
+    // Read through a const reference: the big picture is neither copied nor
+    // detached from CleanBitmap by the lens.
+    const QImage& source = std::as_const(*image).Picture();
+    canvas.StretchCopy(QRect(0, 0, 100, 100), source, QRect(x - c, y - c, 2 * c, 2 * c));
     lensPanel->update();
     image->Repaint();
     lens->Repaint();
