@@ -63,7 +63,7 @@ TEST_F(SourceImage, BitmapOpensPixelForPixelAndSharesItsCleanCopy) {
 
 TEST_F(SourceImage, CameraJpegNamesOpenWhateverTheCase) {
     const QImage src = BlockPicture(96, 64);
-    for (const QString name : {"IMG_0001.JPG", "foto.jpeg", "foto2.Jpg"}) {
+    for (const QString name : {"IMG_0001.JPG", "foto.jpeg", "prospetto è.Jpg"}) {
         Open(Write(name, src, "JPG", 100));
         ASSERT_NE(ImageWindow, nullptr) << name.toStdString();
         const QImage& shown = std::as_const(*ImageWindow->Image1).Picture();
@@ -92,12 +92,17 @@ TEST_F(SourceImage, CameraJpegNamesOpenWhateverTheCase) {
 TEST_F(SourceImage, LargePictureShowsProgressWhileDecoding) {
     QList<int> seen;
     QObject::connect(main_->ProgressBar1, &QProgressBar::valueChanged, [&](int v) { seen << v; });
-    Open(Write("grande.jpg", BlockPicture(800, 600), "JPG", 90));
-    ASSERT_NE(ImageWindow, nullptr);
-    ASSERT_GE(seen.size(), 5);
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_GE(seen.last(), 90);
-    EXPECT_FALSE(main_->ProgressBar1->isVisible());
+    for (const char* format : {"JPG", "BMP"}) {
+        seen.clear();
+        Open(Write(QString("grande.") + format, BlockPicture(800, 600), format, 90));
+        ASSERT_NE(ImageWindow, nullptr) << format;
+        ASSERT_GE(seen.size(), 5) << format;
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end())) << format;
+        EXPECT_GE(seen.last(), 90) << format;
+        EXPECT_FALSE(main_->ProgressBar1->isVisible());
+        main_->Action("Chiudi1")->trigger();
+        FlushDeletes();
+    }
 }
 
 TEST_F(SourceImage, ThumbnailSizesAndNearestSampling) {
