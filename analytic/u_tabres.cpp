@@ -50,17 +50,12 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     StatusBar1->AddPanel(200);
     StatusBar1->AddPanel(60);
     layout()->addWidget(StatusBar1);
-    connect(AddCommand("calcola parametri diretti", "calcolaparametridiretti1"), &QAction::triggered,
-            this, &TFormTabRes::calcolaparametridiretti1Click);
-    connect(AddCommand("calcola parametri inversi", "calcolaparametriinversi1"), &QAction::triggered,
-            this, &TFormTabRes::calcolaparametriinversi1Click);
-    connect(AddCommand("vedi parametri", "vediparametri1"), &QAction::triggered, this,
-            &TFormTabRes::vediparametri1Click);
-    connect(AddCommand("disegna residui", "disegnaresidui1"), &QAction::triggered, this,
-            &TFormTabRes::disegnaresidui1Click);
-    connect(AddCommand("salva residui", "salvaresidui1"), &QAction::triggered, this,
-            &TFormTabRes::salvaresidui1Click);
-    connect(AddCommand("chiudi", "chiudi1"), &QAction::triggered, this, &TFormTabRes::chiudi1Click);
+    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this, &TFormTabRes::calcolaparametridiretti1Click);
+    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this, &TFormTabRes::calcolaparametriinversi1Click);
+    AddCommand("vedi parametri", "vediparametri1", this, &TFormTabRes::vediparametri1Click);
+    AddCommand("disegna residui", "disegnaresidui1", this, &TFormTabRes::disegnaresidui1Click);
+    AddCommand("salva residui", "salvaresidui1", this, &TFormTabRes::salvaresidui1Click);
+    AddCommand("chiudi", "chiudi1", this, &TFormTabRes::chiudi1Click);
 }
 
 // The parameters go into a scratch vector that is dropped afterwards.

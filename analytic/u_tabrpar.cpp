@@ -7,5 +7,5 @@ TFormTabPar::TFormTabPar(QWidget* parent) : ToolWindow("FormTabPar", "Tabella de
     StringGrid1 = MakeTableGrid(Body(), 3, 9, {31, 100, 100}, false);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &QWidget::hide);
+    AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
 }

@@ -1,5 +1,6 @@
 // Vek: photogrammetric rectification of a single photograph of a plane object.
 #include <QApplication>
+#include <QScreen>
 
 #include "app/u_about.h"
 #include "app/u_forms.h"
@@ -8,6 +9,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     TFormPrincipale* main = CreateApplicationWindows();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        main->move(screen->availableGeometry().center() - main->rect().center());
     main->show();
     FormAbout->show();
     FormAbout->raise();

@@ -21,5 +21,5 @@ TFormInfo::TFormInfo(QWidget* parent) : ToolWindow("FormInfo", "Informazioni", p
         Body());
     text->setStyleSheet("color: white");
     text->setGeometry(20, 80, 270, 130);
-    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &QWidget::hide);
+    AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
 }

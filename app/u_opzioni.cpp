@@ -71,7 +71,7 @@ TFormOpzioni::TFormOpzioni(QWidget* parent) : ToolWindow("FormOpzioni", "Opzioni
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->AddPanel(150);
     layout()->addWidget(StatusBar1);
-    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &TFormOpzioni::Chiudi1Click);
+    AddCommand("Chiudi", "Chiudi1", this, &TFormOpzioni::Chiudi1Click);
 }
 
 bool TFormOpzioni::eventFilter(QObject* watched, QEvent* event) {

@@ -57,7 +57,8 @@ TFormPrincipale::TFormPrincipale(QWidget* parent)
     ProgressBar1->hide();
     BuildMenu();
     BuildStatePanel();
-    setMouseTracking(true);
+    MdiArea->viewport()->setMouseTracking(true);
+    MdiArea->viewport()->installEventFilter(this);
 }
 
 QAction* TFormPrincipale::AddItem(QMenu* menu, const QString& caption, const QString& name,
@@ -219,10 +220,14 @@ void TFormPrincipale::SetMethod(bool analytic) {
     Action("Individuarette2")->setVisible(!analytic);
 }
 
-void TFormPrincipale::mouseMoveEvent(QMouseEvent* e) {
+bool TFormPrincipale::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MdiArea->viewport() && event->type() == QEvent::MouseMove) FormMouseMove();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormPrincipale::FormMouseMove() {
     StatusBar1->SetPanel(0, QString());
     StatusBar1->SetPanel(1, QString());
-    QMainWindow::mouseMoveEvent(e);
 }
 
 // ---- Immagine iniziale -----------------------------------------------------

@@ -78,9 +78,11 @@ public slots:
     void Reset2Click();
     void Informazioni2Click();
     void Esci2Click();
+    // A move over the frame's own surface, outside the child windows.
+    void FormMouseMove();
 
 protected:
-    void mouseMoveEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenu();

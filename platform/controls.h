@@ -47,6 +47,14 @@ public:
     QMenuBar* MenuBar() const { return menuBar_; }
     // Adds a command under the glyph; its action is named `actionName`.
     QAction* AddCommand(const QString& caption, const QString& actionName);
+    // The same, with the handler that the command runs.
+    template <class Window, class Handler>
+    QAction* AddCommand(const QString& caption, const QString& actionName, Window* window,
+                        Handler handler) {
+        QAction* a = AddCommand(caption, actionName);
+        connect(a, &QAction::triggered, window, handler);
+        return a;
+    }
     QAction* Command(const QString& actionName) const;
     // The area below the menu bar where the window lays out its controls.
     QWidget* Body() const { return body_; }

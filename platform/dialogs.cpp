@@ -5,30 +5,32 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <deque>
-#include <optional>
-#include <variant>
 
 namespace {
-struct Cancel {};
-using Answer = std::variant<Cancel, QString, QColor>;
+struct Answer {
+    enum Kind { Cancel, Name, Colour } kind;
+    QString name;
+    QColor colour;
+};
 bool automatic = false;
 std::deque<Answer> presets;
 QStringList messages;
 
-std::optional<Answer> TakePreset() {
-    if (presets.empty()) return std::nullopt;
-    Answer a = presets.front();
+// False when no answer is preset; otherwise the next answer goes into `a`.
+bool TakePreset(Answer& a) {
+    if (presets.empty()) return false;
+    a = presets.front();
     presets.pop_front();
-    return a;
+    return true;
 }
 }  // namespace
 
 namespace DialogSeam {
 void SetAutomatic(bool on) { automatic = on; }
 bool Automatic() { return automatic; }
-void PresetFileName(const QString& name) { presets.emplace_back(name); }
-void PresetCancel() { presets.emplace_back(Cancel{}); }
-void PresetColor(const QColor& c) { presets.emplace_back(c); }
+void PresetFileName(const QString& name) { presets.push_back({Answer::Name, name, {}}); }
+void PresetCancel() { presets.push_back({Answer::Cancel, {}, {}}); }
+void PresetColor(const QColor& c) { presets.push_back({Answer::Colour, {}, c}); }
 QStringList& Messages() { return messages; }
 void ClearPresets() { presets.clear(); }
 }  // namespace DialogSeam
@@ -69,9 +71,10 @@ FileDialog::FileDialog(Kind k, QString filter, QString fileName, QString default
 
 bool FileDialog::Execute(QWidget* parent) {
     QString chosen;
-    if (auto preset = TakePreset()) {
-        if (!std::holds_alternative<QString>(*preset)) return false;
-        chosen = std::get<QString>(*preset);
+    Answer preset;
+    if (TakePreset(preset)) {
+        if (preset.kind != Answer::Name) return false;
+        chosen = preset.name;
     } else if (DialogSeam::Automatic()) {
         return false;
     } else {
@@ -92,9 +95,10 @@ bool FileDialog::Execute(QWidget* parent) {
 }
 
 bool ColorDialog::Execute(QWidget* parent) {
-    if (auto preset = TakePreset()) {
-        if (!std::holds_alternative<QColor>(*preset)) return false;
-        Color = std::get<QColor>(*preset);
+    Answer preset;
+    if (TakePreset(preset)) {
+        if (preset.kind != Answer::Colour) return false;
+        Color = preset.colour;
         return true;
     }
     if (DialogSeam::Automatic()) return false;

@@ -17,15 +17,11 @@ TFormTabFot::TFormTabFot(QWidget* parent)
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->AddPanel(80);
     layout()->addWidget(StatusBar1);
-    connect(AddCommand("Crea file fot", "Creafilefot1"), &QAction::triggered, this,
-            &TFormTabFot::Creafilefot1Click);
-    connect(AddCommand("Carica file fot", "CAricafilefot1"), &QAction::triggered, this,
-            &TFormTabFot::CAricafilefot1Click);
-    connect(AddCommand("Salva file fot", "Salvafilefot1"), &QAction::triggered, this,
-            &TFormTabFot::Salvafilefot1Click);
-    connect(AddCommand("Reset tabella", "resettabella1"), &QAction::triggered, this,
-            &TFormTabFot::resettabella1Click);
-    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &TFormTabFot::Chiudi1Click);
+    AddCommand("Crea file fot", "Creafilefot1", this, &TFormTabFot::Creafilefot1Click);
+    AddCommand("Carica file fot", "CAricafilefot1", this, &TFormTabFot::CAricafilefot1Click);
+    AddCommand("Salva file fot", "Salvafilefot1", this, &TFormTabFot::Salvafilefot1Click);
+    AddCommand("Reset tabella", "resettabella1", this, &TFormTabFot::resettabella1Click);
+    AddCommand("Chiudi", "Chiudi1", this, &TFormTabFot::Chiudi1Click);
 }
 
 void TFormTabFot::ApplyFotRule() {

@@ -51,19 +51,13 @@ TFormTabImm::TFormTabImm(QWidget* parent)
     layout()->addWidget(StatusBar1);
     setFocusProxy(Edit1);
 
-    connect(AddCommand("Inizia collimazione", "Iniziacollimazione1"), &QAction::triggered, this,
-            &TFormTabImm::Iniziacollimazione1Click);
-    connect(AddCommand("Registra punto", "Registrapunto1"), &QAction::triggered, this,
-            &TFormTabImm::Registrapunto1Click);
-    connect(AddCommand("Elimina punto", "Eliminapunto1"), &QAction::triggered, this,
-            &TFormTabImm::Eliminapunto1Click);
-    connect(AddCommand("Edita punto", "Editapunto1"), &QAction::triggered, this,
-            &TFormTabImm::Editapunto1Click);
-    connect(AddCommand("Reset tabella", "Resettabella1"), &QAction::triggered, this,
-            &TFormTabImm::Resettabella1Click);
-    connect(AddCommand("Disegna punti", "Disegnapunti1"), &QAction::triggered, this,
-            &TFormTabImm::Disegnapunti1Click);
-    connect(AddCommand("Esci", "Esci1"), &QAction::triggered, this, &TFormTabImm::Esci1Click);
+    AddCommand("Inizia collimazione", "Iniziacollimazione1", this, &TFormTabImm::Iniziacollimazione1Click);
+    AddCommand("Registra punto", "Registrapunto1", this, &TFormTabImm::Registrapunto1Click);
+    AddCommand("Elimina punto", "Eliminapunto1", this, &TFormTabImm::Eliminapunto1Click);
+    AddCommand("Edita punto", "Editapunto1", this, &TFormTabImm::Editapunto1Click);
+    AddCommand("Reset tabella", "Resettabella1", this, &TFormTabImm::Resettabella1Click);
+    AddCommand("Disegna punti", "Disegnapunti1", this, &TFormTabImm::Disegnapunti1Click);
+    AddCommand("Esci", "Esci1", this, &TFormTabImm::Esci1Click);
     connect(StringGrid1, &StringGrid::MouseDown, this, &TFormTabImm::StringGrid1MouseDown);
 }
 

@@ -13,13 +13,10 @@ TFormTabOgg::TFormTabOgg(QWidget* parent)
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->AddPanel(100);
     layout()->addWidget(StatusBar1);
-    connect(AddCommand("Carica file ogg", "Caricafileogg1"), &QAction::triggered, this,
-            &TFormTabOgg::Caricafileogg1Click);
-    connect(AddCommand("Salva file ogg", "Salvafileogg1"), &QAction::triggered, this,
-            &TFormTabOgg::Salvafileogg1Click);
-    connect(AddCommand("Reset tabella", "Resettabella1"), &QAction::triggered, this,
-            &TFormTabOgg::Resettabella1Click);
-    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &TFormTabOgg::Chiudi1Click);
+    AddCommand("Carica file ogg", "Caricafileogg1", this, &TFormTabOgg::Caricafileogg1Click);
+    AddCommand("Salva file ogg", "Salvafileogg1", this, &TFormTabOgg::Salvafileogg1Click);
+    AddCommand("Reset tabella", "Resettabella1", this, &TFormTabOgg::Resettabella1Click);
+    AddCommand("Chiudi", "Chiudi1", this, &TFormTabOgg::Chiudi1Click);
 }
 
 void TFormTabOgg::Caricafileogg1Click() { LoadTable(OpenDialog1, *StringGrid1, "nxy_1"); }

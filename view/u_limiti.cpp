@@ -25,5 +25,5 @@ TFormLimiti::TFormLimiti(QWidget* parent) : ToolWindow("FormLimiti", "Area di ri
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->AddPanel(100);
     layout()->addWidget(StatusBar1);
-    connect(AddCommand("Chiudi", "Chiudi1"), &QAction::triggered, this, &QWidget::hide);
+    AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
 }

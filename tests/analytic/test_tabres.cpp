@@ -161,3 +161,33 @@ TEST_F(Residuals, DrawingTwiceShowsTheVectorsOnce) {
     // The union points are drawn over the vectors in the collimation colour.
     EXPECT_EQ(ImageWindow->Image1->canvas().Pixel(1000 + 5, 700), 0xFF0000u);
 }
+
+// Without a union table the drawing goes on with what the residuals grid holds.
+TEST_F(Residuals, VectorsAreMagnifiedRoundedAndKeepTheirSign) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.bmp");
+    QImage img(200, 100, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    ASSERT_TRUE(img.save(path));
+    DialogSeam::PresetFileName(path);
+    main_->Action("Apri1")->trigger();
+    ASSERT_TRUE(ImageWindow);
+    // (0.26, -0.04) at scale 10 is (3, 0); a point left of the picture keeps its sign.
+    const char* rows[3][5] = {{"1", "50.400", "60.900", "0.260", "-0.040"},
+                              {"2", "-3.500", "20.200", "0.500", "0.000"},
+                              {"3", "120.000", "40.000", "0.250", "0.000"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 5; ++c) Res().SetCell(c, r + 1, rows[r][c]);
+    Cmd("disegnaresidui1")->trigger();
+    EXPECT_EQ(FormAvviso->Label1->text(), " caricare file fot");
+    const Canvas& c = ImageWindow->Image1->canvas();
+    const uint32_t aqua = 0x00FFFF;
+    EXPECT_EQ(c.Pixel(50, 60), aqua);
+    EXPECT_EQ(c.Pixel(52, 60), aqua);
+    EXPECT_NE(c.Pixel(54, 60), aqua);
+    EXPECT_EQ(c.Pixel(0, 20), aqua);  // from (-3, 20) to (2, 20)
+    EXPECT_EQ(c.Pixel(1, 20), aqua);
+    EXPECT_NE(c.Pixel(5, 20), aqua);  // not mirrored to (3, 20)-(8, 20)
+    EXPECT_EQ(c.Pixel(121, 40), aqua);  // 2.5 rounds to 2: (120, 40)-(122, 40)
+    EXPECT_NE(c.Pixel(122, 40), aqua);
+}

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QLabel>
+#include <QMouseEvent>
 
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
@@ -185,4 +186,15 @@ TEST_F(Startup, ResetDxfAndGeoreferenceEmptyTheirWindows) {
     main_->StatusBar1->SetPanel(5, "distanza");
     ResetDxfPoints();
     EXPECT_EQ(Panel(5), "");
+}
+
+TEST_F(Startup, MovingOverTheFrameClearsThePointerPanels) {
+    ChooseAnalytic();
+    main_->StatusBar1->SetPanel(0, " x: 12");
+    main_->StatusBar1->SetPanel(1, " y: 34");
+    QMouseEvent move(QEvent::MouseMove, QPointF(20, 20), QPointF(20, 20), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(main_->MdiArea->viewport(), &move);
+    EXPECT_EQ(Panel(0), "");
+    EXPECT_EQ(Panel(1), "");
 }
