@@ -1,5 +1,6 @@
 #include "tables/u_omnia_ui.h"
 
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "tables/u_omnia.h"
@@ -52,4 +53,21 @@ StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int
     }
     parent->layout()->addWidget(grid);
     return grid;
+}
+
+void MakeEditRowAndStatusBar(ToolWindow* window, QLineEdit*& edit1, QLineEdit*& edit2,
+                             QLineEdit*& edit3, StatusBar*& statusBar,
+                             std::initializer_list<int> panelWidths) {
+    auto* panel = new QWidget(window->Body());
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(2, 2, 2, 2);
+    edit1 = MakeEdit("Edit1", panel);
+    edit2 = MakeEdit("Edit2", panel);
+    edit3 = MakeEdit("Edit3", panel);
+    for (QLineEdit* e : {edit1, edit2, edit3}) row->addWidget(e);
+    window->Body()->layout()->addWidget(panel);
+    statusBar = new StatusBar(window);
+    statusBar->setObjectName("StatusBar1");
+    for (int width : panelWidths) statusBar->AddPanel(width);
+    window->layout()->addWidget(statusBar);
 }

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <QLineEdit>
+#include <initializer_list>
 #include <string>
 
+#include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/statusbar.h"
 #include "platform/stringgrid.h"
 
 // Runs the open dialog and reads the file into the grid with the layout of
@@ -22,3 +25,10 @@ void NormalizeEditDecimal(QLineEdit* edit);
 // A grid that fills its tool window's body, with the given design values.
 StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int>& widths,
                           bool editable);
+
+// The bottom of a point table window: a row of the edit fields Edit1, Edit2,
+// Edit3 (name, x, y) under what the body already holds, and below the body
+// the window's StatusBar1 with panels of the given widths.
+void MakeEditRowAndStatusBar(ToolWindow* window, QLineEdit*& edit1, QLineEdit*& edit2,
+                             QLineEdit*& edit3, StatusBar*& statusBar,
+                             std::initializer_list<int> panelWidths);

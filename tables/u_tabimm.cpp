@@ -1,6 +1,5 @@
 #include "tables/u_tabimm.h"
 
-#include <QHBoxLayout>
 #include <climits>
 
 #include "app/u_forms.h"
@@ -36,19 +35,7 @@ TFormTabImm::TFormTabImm(QWidget* parent)
     StringGrid1 = MakeTableGrid(Body(), 3, 500, {44, 70, 70}, false);
     StringGrid1->SetRowSelect(true);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* panel = new QWidget(Body());
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(2, 2, 2, 2);
-    Edit1 = MakeEdit("Edit1", panel);
-    Edit2 = MakeEdit("Edit2", panel);
-    Edit3 = MakeEdit("Edit3", panel);
-    for (QLineEdit* e : {Edit1, Edit2, Edit3}) row->addWidget(e);
-    Body()->layout()->addWidget(panel);
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(2);
-    StatusBar1->AddPanel(40);
-    layout()->addWidget(StatusBar1);
+    MakeEditRowAndStatusBar(this, Edit1, Edit2, Edit3, StatusBar1, {2, 40});
     setFocusProxy(Edit1);
 
     AddCommand("Inizia collimazione", "Iniziacollimazione1", this, &TFormTabImm::Iniziacollimazione1Click);
