@@ -25,7 +25,8 @@ TFormTabFot::TFormTabFot(QWidget* parent)
 }
 
 void TFormTabFot::ApplyFotRule() {
-    if (!StringGrid1->Cell(1, 4).empty()) FormPrincipale->cb_fot->SetChecked(true);
+    // Row 4 counts only as part of the table: text typed below a gap is no point.
+    if (CountPoints(*StringGrid1) >= 4) FormPrincipale->cb_fot->SetChecked(true);
 }
 
 void TFormTabFot::LoadUnionTable() {
@@ -36,6 +37,9 @@ void TFormTabFot::LoadUnionTable() {
 }
 
 void TFormTabFot::Creafilefot1Click() {
+    // Text typed below the old table would join the new one if the build
+    // filled the rows up to it: nothing of the old grid survives a build.
+    for (int c = 0; c < StringGrid1->ColCount(); ++c) ClearColumn(*StringGrid1, c);
     BuildUnionTable(*FormTabImm->StringGrid1, *FormTabOgg->StringGrid1, *StringGrid1);
     ApplyFotRule();
 }

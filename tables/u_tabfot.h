@@ -19,7 +19,8 @@ public:
     // Loads a ".fot" file through the open dialog, clears the marks and
     // applies the rule of the four points.
     void LoadUnionTable();
-    // Checks cb_fot when row 4 holds a point; never unchecks it.
+    // Checks cb_fot when the table holds at least four points; never
+    // unchecks it.
     void ApplyFotRule();
 
 public slots:

@@ -118,9 +118,14 @@ void TFormTabImm::StringGrid1MouseDown(Qt::MouseButton) {
     const int k = StringGrid1->Selection().top;
     if (FormPrincipale->rb_elimina->Checked()) {
         StatusBar1->SetPanel(1, QString::number(k));
-        DeleteTableRow(*StringGrid1, int(IntOf(StatusBar1->Panel(1))));
-        RestoreCleanPicture();
-        DrawTablePoints(*StringGrid1);
+        // A press below the table deletes nothing: the row routine would
+        // take the last point (or the only one) in its place.
+        const long long row = IntOf(StatusBar1->Panel(1));
+        if (row >= 1 && row <= CountPoints(*StringGrid1)) {
+            DeleteTableRow(*StringGrid1, int(row));
+            RestoreCleanPicture();
+            DrawTablePoints(*StringGrid1);
+        }
         FormPrincipale->rb_elimina->SetChecked(false);
     }
     if (FormPrincipale->rb_edita->Checked()) {

@@ -91,6 +91,8 @@ void TFormImmagine::Image1MouseUp(Qt::MouseButton, Qt::MouseButtons, int, int) {
 
 void TFormImmagine::FormClose() {
     ResetAfterSourceClose();
+    // A band left half-drawn must not follow the pointer over the next picture.
+    Dragging = false;
     // The navigator's picture may share the source picture's memory.
     FormNaviga->Image1->SetPicture(QImage());
 }

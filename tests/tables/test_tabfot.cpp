@@ -125,6 +125,24 @@ TEST_F(UnionTable, OnlyMarksTypedAfterABuildOrLoadCount) {
     EXPECT_EQ(CountPoints(*Fot()), 4);
 }
 
+TEST_F(UnionTable, TextTypedBelowAGapIsNeitherAPointNorAFourthRow) {
+    // A row typed by hand in row 4 of an empty union grid, rows 1 to 3 empty.
+    for (int c = 0; c < 5; ++c) Fot()->SetCells(c, 4, "9");
+    WriteFile("uno.fot", "1 1 1 1 1\r\n");
+    DialogSeam::PresetFileName(PathOf("uno.fot"));
+    main_->Action("Carica6")->trigger();
+    EXPECT_EQ(CountPoints(*Fot()), 1);
+    EXPECT_FALSE(main_->cb_fot->Checked());
+
+    // A build that fills rows 1 to 3 does not take the typed row as a fourth.
+    LoadImage("1 10 10\r\n2 20 20\r\n3 30 30\r\n");
+    LoadObject("1 1 1\r\n2 2 2\r\n3 3 3\r\n");
+    Build();
+    EXPECT_EQ(CountPoints(*Fot()), 3);
+    EXPECT_EQ(Fot()->Cells(0, 4), "");
+    EXPECT_FALSE(main_->cb_fot->Checked());
+}
+
 TEST_F(UnionTable, MainMenuLoadAppliesTheFourPointRule) {
     WriteFile("tre.fot", "1 1 1 1 1\r\n2 2 2 2 2\r\n3 3 3 3 3\r\n");
     WriteFile("quattro.fot", "1 1 1 1,5 1\r\n2 2 2 2 2\r\n3 3 3 3 3\r\n4 4 4 4 4\r\n");

@@ -131,6 +131,30 @@ TEST_F(ImageTable, DeletingAPointMovesTheRestUpAndErasesItsMark) {
     EXPECT_EQ(CountPoints(*g), 4);
 }
 
+TEST_F(ImageTable, DeletePressBelowTheTableDeletesNothing) {
+    OpenPicture();
+    // One point loaded leaves the design rows showing, all empty but row 1.
+    WriteFile("uno.imm", "A  90  90\r\n");
+    DialogSeam::PresetFileName(PathOf("uno.imm"));
+    main_->Action("Carica4")->trigger();
+    Command("Disegnapunti1");
+    StringGrid* g = FormTabImm->StringGrid1;
+    ASSERT_EQ(g->RowCount(), 500);
+    Command("Eliminapunto1");
+    PressGridRow(3);
+    EXPECT_EQ(CountPoints(*g), 1);
+    EXPECT_EQ(Cell(0, 1), "A");
+    EXPECT_TRUE(CrossAt(90, 90, main_->ColorDialog1.Color));
+    EXPECT_EQ(FormTabImm->StatusBar1->Panel(1), "3");
+    EXPECT_FALSE(main_->rb_elimina->Checked());
+    EXPECT_EQ(Panel(4), "");
+    // A press on the point itself still deletes it.
+    Command("Eliminapunto1");
+    PressGridRow(1);
+    EXPECT_EQ(CountPoints(*g), 0);
+    EXPECT_TRUE(NoMarkAt(90, 90));
+}
+
 TEST_F(ImageTable, EditingARowWritesTheFieldsAsTyped) {
     OpenPicture();
     main_->Action("Visualizza6")->trigger();
@@ -148,6 +172,14 @@ TEST_F(ImageTable, EditingARowWritesTheFieldsAsTyped) {
     EXPECT_EQ(FormTabImm->Edit2->text(), "60");
     EXPECT_EQ(FormTabImm->Edit3->text(), "60");
     EXPECT_EQ(Panel(4), "");
+
+    // Before a row is pressed there is none to write: the titles stay.
+    FormTabImm->StatusBar1->SetPanel(1, "");
+    Command("Registrapunto1");
+    EXPECT_EQ(Cell(0, 0), "nome");
+    EXPECT_EQ(Cell(1, 0), "   x");
+    Command("Editapunto1");
+    PressGridRow(2);
 
     PressImage(150, 40);  // a new position for the point
     FormTabImm->Edit1->setText("B2");

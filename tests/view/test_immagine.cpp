@@ -149,6 +149,11 @@ TEST_F(SourceImage, LensSitsUpLeftOfThePointerAndMagnifies) {
     ImageWindow->Image1MouseMove(Qt::RightButton, 800, 600);
     EXPECT_EQ(lens.pixel(0, 0), TracePixel(750, 550));
     EXPECT_EQ(lens.pixel(99, 99), TracePixel(849, 649));
+    // Near the corner the part of the square outside the picture shows the
+    // lens's white brush, not what the lens showed before.
+    ImageWindow->Image1MouseMove(Qt::RightButton, 10, 10);
+    EXPECT_EQ(lens.pixel(39, 39), 0xFFFFFFFFu);
+    EXPECT_EQ(lens.pixel(40, 40), TracePixel(0, 0));
     // Pan mode shows no lens.
     main_->Action("Pan2")->trigger();
     ImageWindow->Image1MouseUp(Qt::RightButton, {}, 0, 0);
@@ -262,9 +267,11 @@ TEST_F(SourceImage, ClosingByTheFrameRunsTheFullReset) {
     ImageWindow->Image1MouseMove(Qt::NoButton, 3, 4);
     ASSERT_EQ(Panel(0), " x: 3");
 
+    Dragging = true;  // a line left between its two clicks
     main_->MdiArea->subWindowList().first()->close();
     FlushDeletes();
 
+    EXPECT_FALSE(Dragging);
     EXPECT_EQ(ImageWindow, nullptr);
     EXPECT_EQ(SubWindows(), 0);
     EXPECT_TRUE(CleanBitmap.isNull());

@@ -73,6 +73,10 @@ TEST_F(Navigator, GlideTakesStepsOfTheChosenSpeedAndEndsOnTarget) {
     // Less than half a step: no intermediate step, straight to the target.
     GlideViewTo(ImageWindow, ImageWindow->Image1, 550, 400, 25, 560, 400);
     EXPECT_EQ(log.values, QList<int>{h0 + 260});
+    // 25 px at 10 a step is 2.5 steps: halves go to even, so two steps.
+    log.values.clear();
+    GlideViewTo(ImageWindow, ImageWindow->Image1, 560, 400, 10, 585, 400);
+    EXPECT_EQ(log.values, QList<int>({h0 + 270, h0 + 280, h0 + 285}));
     // The speed option drives the navigator's glide.
     FormOpzioni->SpinEdit3->setValue(50);
     log.values.clear();
