@@ -1,5 +1,6 @@
 #include "app/u_about.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -43,7 +44,15 @@ void TFormAbout::Choose(bool analytic) {
     FormPrincipale->SetMethod(analytic);
     FormPrincipale->StatusBar1->SetPanel(2, analytic ? " analitico" : " geometrico");
     FormPrincipale->N9->menuAction()->setVisible(true);
+    chosen_ = true;
     close();
+}
+
+void TFormAbout::closeEvent(QCloseEvent* e) {
+    if (chosen_)
+        e->accept();
+    else
+        e->ignore();
 }
 
 void TFormAbout::Button1Click() { Choose(true); }

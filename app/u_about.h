@@ -15,6 +15,11 @@ public slots:
     void Button1Click();
     void Button2Click();
 
+protected:
+    // The frame offers no way out: only the two buttons close the window.
+    void closeEvent(QCloseEvent* e) override;
+
 private:
     void Choose(bool analytic);
+    bool chosen_ = false;
 };

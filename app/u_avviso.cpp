@@ -40,7 +40,8 @@ const char* NoticeText(const QString& number) {
 TFormAvviso::TFormAvviso(QWidget* parent) : ToolWindow("FormAvviso", "Avviso", parent) {
     resize(376, 101);
     setFont(QFont("MS Sans Serif", 8));
-    const QFont label("Times New Roman", 10);
+    QFont label("Times New Roman");
+    label.setPixelSize(13);
     Label2 = new QLabel("Attenzione :", Body());
     Label2->setObjectName("Label2");
     Label2->setFont(label);

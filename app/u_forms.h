@@ -63,8 +63,9 @@ extern int LastMouseX, LastMouseY;
 extern int LineRow, LinePhase;
 extern int MeasurePhase;
 
-// Creates the main window and every tool window in start-up order, titles
-// the grids and shows the start window. Returns the main window.
+// Creates the main window and every tool window in start-up order and titles
+// the grids; the caller shows the main window and the start window. Returns
+// the main window.
 TFormPrincipale* CreateApplicationWindows();
 // Frees every window (end of run, and between tests).
 void DestroyApplicationWindows();

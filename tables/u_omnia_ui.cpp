@@ -38,7 +38,10 @@ bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& ke
 }
 
 void NormalizeEditDecimal(QLineEdit* edit) {
-    edit->setText(QString::fromStdString(NormalizeDecimalText(edit->text().toStdString())));
+    // Only a changed text is written back, so that the caret and the undo
+    // history of a field being typed in stay where they are.
+    const QString text = QString::fromStdString(NormalizeDecimalText(edit->text().toStdString()));
+    if (text != edit->text()) edit->setText(text);
 }
 
 StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int>& widths,

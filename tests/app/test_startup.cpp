@@ -33,6 +33,14 @@ TEST_F(Startup, MainWindowWaitsForTheMethod) {
     EXPECT_FALSE(main_->Action("Lineare2")->isChecked());
 }
 
+TEST_F(Startup, StartWindowOffersNoWayOutButTheButtons) {
+    EXPECT_FALSE(FormAbout->close());  // as the frame's close would ask
+    EXPECT_TRUE(FormAbout->isVisible());
+    EXPECT_FALSE(main_->N9->menuAction()->isVisible());
+    ChooseGeometric();
+    EXPECT_FALSE(FormAbout->isVisible());
+}
+
 TEST_F(Startup, AnalyticShowsTablesAndHidesLines) {
     ChooseAnalytic();
     EXPECT_FALSE(FormAbout->isVisible());

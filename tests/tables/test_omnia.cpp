@@ -65,6 +65,13 @@ TEST(SetTableHeader, TitlesByKeyword) {
     SetTableHeader(p, "npar");
     EXPECT_EQ(p.Cell(1, 0), " valore");
     EXPECT_EQ(p.Cell(2, 0), " varcovar");
+    GridCells xyz(6, 10);
+    SetTableHeader(xyz, "nxyz");
+    EXPECT_EQ(xyz.Cell(3, 0), "   z");
+    EXPECT_EQ(xyz.Cell(4, 0), "");
+    SetTableHeader(xyz, "nxyxyz");
+    EXPECT_EQ(xyz.Cell(3, 0), "   X");
+    EXPECT_EQ(xyz.Cell(5, 0), "   Z");
     GridCells z(6, 10);
     SetTableHeader(z, "NXYZ");  // case-sensitive: only the common titles
     EXPECT_EQ(z.Cell(2, 0), "   y");
