@@ -35,19 +35,7 @@ InversionStatus SolveLeastSquares(Matrix& a, Matrix& l, Matrix& p, LeastSquaresS
     InversionStatus status = InvertMatrix(normal, out.Ninv);
     if (status != InversionStatus::Done) return status;
 
-    ZeroMatrix(out.x);
-    MultiplyMatrix(out.Ninv, atpl, out.x);
-    out.x.Name = "INCOGNIT";
-    Matrix& ax = slot[4];
-    ZeroMatrix(ax);
-    MultiplyMatrix(a, out.x, ax);
-    ax.Name = "NEWNOTI";
-    // Residuals are computed minus observed: v = Ax + (-l), l restored after.
-    ScaleMatrix(l, -1.0L);
-    ZeroMatrix(out.v);
-    AddMatrix(ax, l, out.v);
-    ScaleMatrix(l, -1.0L);
-    out.v.Name = "RESIDUI";
+    ComputeUnknownsAndResiduals(a, l, out.Ninv, atpl, out.x, slot[4] /* Ax */, out.v);
 
     // From here the slots of N (destroyed), A'Pl and Ax are free again.
     Matrix& aninv = slot[2];

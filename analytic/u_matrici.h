@@ -261,8 +261,11 @@ long double UnitVariance(const FixedMatrix<N>& v, const FixedMatrix<N>& p, int u
     return s < 1e-20L ? 0 : s;
 }
 
-// R[i] = v[i] / sqrt(S[i][i]), or 0 where S[i][i] is exactly 0. R is zeroed
-// first and becomes a column vector of v.Rows; its Name is the caller's.
+// R[i] = v[i] / sqrt(S[i][i]), or 0 where S[i][i] is 0. R is zeroed first
+// and becomes a column vector of v.Rows; its Name is the caller's.
+// A variance cannot be negative: a negative S[i][i] is the rounding residue
+// of a zero variance (a point that fully determines its own fit), so it too
+// gives 0 instead of the square root of a negative number.
 template <int N>
 void StandardizeResiduals(const FixedMatrix<N>& v, const FixedMatrix<N>& s, FixedMatrix<N>& r) {
     assert(&r != &v && &r != &s);
@@ -271,6 +274,29 @@ void StandardizeResiduals(const FixedMatrix<N>& v, const FixedMatrix<N>& s, Fixe
     r.Cols = 1;
     for (int i = 1; i <= v.Rows; ++i) {
         const long double sii = s.Cell[i][i];
-        r.Cell[i][1] = sii != 0 ? v.Cell[i][1] / std::sqrt(sii) : 0;
+        r.Cell[i][1] = sii > 0 ? v.Cell[i][1] / std::sqrt(sii) : 0;
     }
+}
+
+// The step both least-squares procedures share once the normal matrix is
+// inverted: x = Ninv * rhs ("INCOGNIT", rhs being A'Pl or A'l), Ax = A * x
+// ("NEWNOTI") and the residuals v = Ax - l ("RESIDUI"), computed minus
+// observed. l is negated for the sum and negated again, which restores it
+// exactly. x, ax and v are zeroed before use and must be distinct from the
+// inputs.
+template <int N>
+void ComputeUnknownsAndResiduals(const FixedMatrix<N>& a, FixedMatrix<N>& l,
+                                 const FixedMatrix<N>& ninv, const FixedMatrix<N>& rhs,
+                                 FixedMatrix<N>& x, FixedMatrix<N>& ax, FixedMatrix<N>& v) {
+    ZeroMatrix(x);
+    MultiplyMatrix(ninv, rhs, x);
+    x.Name = "INCOGNIT";
+    ZeroMatrix(ax);
+    MultiplyMatrix(a, x, ax);
+    ax.Name = "NEWNOTI";
+    ScaleMatrix(l, -1.0L);
+    ZeroMatrix(v);
+    AddMatrix(ax, l, v);
+    ScaleMatrix(l, -1.0L);
+    v.Name = "RESIDUI";
 }

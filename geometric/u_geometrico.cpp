@@ -52,17 +52,7 @@ InversionStatus SolveUnweighted(SmallMatrix& a, SmallMatrix& l, UnweightedSoluti
 
     ZeroMatrix(out.Ninv);
     const InversionStatus status = InvertMatrix(normal, out.Ninv);
-    ZeroMatrix(out.x);
-    MultiplyMatrix(out.Ninv, atl, out.x);
-    out.x.Name = "INCOGNIT";
-    ZeroMatrix(ax);
-    MultiplyMatrix(a, out.x, ax);
-    ax.Name = "NEWNOTI";
-    ScaleMatrix(l, -1.0L);
-    ZeroMatrix(out.v);
-    AddMatrix(ax, l, out.v);
-    ScaleMatrix(l, -1.0L);
-    out.v.Name = "RESIDUI";
+    ComputeUnknownsAndResiduals(a, l, out.Ninv, atl, out.x, ax, out.v);
 
     const int m = out.v.Rows;
     const int u = out.Ninv.Cols;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -205,6 +206,37 @@ TEST(MatrixRoutines, StandardizeResiduals) {
     EXPECT_EQ(r->Cell[2][1], 0);  // zero variance gives 0, not a division by zero
     EXPECT_EQ(r->Cell[3][1], 10);
     EXPECT_EQ(r->Cell[7][1], 0);
+
+    // A negative variance is rounding around 0: no square root of it is taken.
+    s->Cell[2][2] = -1e-30L;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    StandardizeResiduals(*v, *s, *r);
+    EXPECT_EQ(r->Cell[2][1], 0);
+    EXPECT_FALSE(std::fetestexcept(FE_INVALID));
+}
+
+TYPED_TEST(InversionTest, UnknownsAndResidualsOfBothFamilies) {
+    constexpr int N = TypeParam::Bound;
+    // x = Ninv * rhs with Ninv = diag(1/2, 1/4), then v = A x - l.
+    auto a = Make<N>(3, 2, {1, 0, 0, 1, 1, 1});
+    auto l = Make<N>(3, 1, {1, 2, 0.1L});
+    auto ninv = Make<N>(2, 2, {0.5L, 0, 0, 0.25L});
+    auto rhs = Make<N>(2, 1, {3, 8});
+    auto x = Make<N>(0, 0), ax = Make<N>(0, 0), v = Make<N>(0, 0);
+    x->Cell[N][N] = 5;  // stale content is cleared
+    ComputeUnknownsAndResiduals(*a, *l, *ninv, *rhs, *x, *ax, *v);
+    EXPECT_EQ(x->Name, "INCOGNIT");
+    EXPECT_EQ(ax->Name, "NEWNOTI");
+    EXPECT_EQ(v->Name, "RESIDUI");
+    EXPECT_EQ(x->Cell[1][1], 1.5L);
+    EXPECT_EQ(x->Cell[2][1], 2);
+    EXPECT_EQ(ax->Cell[3][1], 3.5L);
+    EXPECT_EQ(v->Cell[1][1], 0.5L);  // computed minus observed
+    EXPECT_EQ(v->Cell[2][1], 0);
+    EXPECT_EQ(v->Cell[3][1], 3.5L - 0.1L);
+    EXPECT_EQ(l->Cell[3][1], 0.1L);  // restored exactly
+    EXPECT_TRUE(ZeroOutsideBlock(*x));
+    EXPECT_TRUE(ZeroOutsideBlock(*v));
 }
 
 TEST(GeometricMatrices, Determinant) {
