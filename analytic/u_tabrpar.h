@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/statusbar.h"
 #include "platform/stringgrid.h"
 
 class TFormTabPar : public ToolWindow {
@@ -9,4 +10,5 @@ class TFormTabPar : public ToolWindow {
 public:
     explicit TFormTabPar(QWidget* parent = nullptr);
     StringGrid* StringGrid1;
+    StatusBar* StatusBar1;  // no panels
 };

@@ -50,6 +50,15 @@ protected:
     StringGrid& Par() { return *FormTabPar->StringGrid1; }
 };
 
+TEST_F(Residuals, WindowsAsDesigned) {
+    EXPECT_EQ(FormTabRes->size(), QSize(355, 220));
+    EXPECT_EQ(FormTabPar->size(), QSize(142, 206));
+    EXPECT_EQ(FormTabRes->StatusBar1->PanelCount(), 2);
+    StatusBar* parBar = FormTabPar->findChild<StatusBar*>("StatusBar1");
+    ASSERT_TRUE(parBar);
+    EXPECT_EQ(parBar->PanelCount(), 0);
+}
+
 TEST_F(Residuals, WithoutUnionTableNoticeFive) {
     Cmd("calcolaparametridiretti1")->trigger();
     EXPECT_EQ(FormAvviso->Label1->text(), " caricare file fot");
