@@ -86,6 +86,10 @@ void ClearColumn(IGrid& grid, int col) {
     for (int r = 1; r <= last; ++r) grid.SetCell(col, r, "");
 }
 
+void ClearGrid(IGrid& grid) {
+    for (int c = 0; c < grid.ColCount(); ++c) ClearColumn(grid, c);
+}
+
 namespace {
 
 // The row count grows first so that the new row exists when it is selected

@@ -19,6 +19,9 @@ void ClearTable(IGrid& grid);
 // Empties one column in rows 1 up to the last shown row (or the last table
 // row, when an append wrote past the shown count).
 void ClearColumn(IGrid& grid, int col);
+// Empties every cell of every data row, below the table too, so that text
+// typed there cannot join a table that is loaded or built into the grid.
+void ClearGrid(IGrid& grid);
 void AppendPixelPoint(IGrid& grid, const std::string& name, long long x, long long y);
 void AppendMetricPoint(IGrid& grid, const std::string& name, long double X, long double Y);
 // Removes table row k (columns 0..2 move up) and sets the row count to the

@@ -17,7 +17,7 @@ bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword)
             return false;
         }
     }
-    ClearTable(grid);
+    ClearGrid(grid);
     FillTableGrid(grid, points, keyword);
     FitRowCount(grid);
     NormalizeGridDecimals(grid);

@@ -30,16 +30,15 @@ void TFormTabFot::ApplyFotRule() {
 }
 
 void TFormTabFot::LoadUnionTable() {
-    // A mark typed below the old table would otherwise exclude whichever
-    // point lands in its row.
-    if (LoadTable(OpenDialog1, *StringGrid1, "nxyxy")) ClearColumn(*StringGrid1, 5);
+    // The load empties the whole grid, so no mark typed earlier survives it.
+    LoadTable(OpenDialog1, *StringGrid1, "nxyxy");
     ApplyFotRule();
 }
 
 void TFormTabFot::Creafilefot1Click() {
     // Text typed below the old table would join the new one if the build
     // filled the rows up to it: nothing of the old grid survives a build.
-    for (int c = 0; c < StringGrid1->ColCount(); ++c) ClearColumn(*StringGrid1, c);
+    ClearGrid(*StringGrid1);
     BuildUnionTable(*FormTabImm->StringGrid1, *FormTabOgg->StringGrid1, *StringGrid1);
     ApplyFotRule();
 }

@@ -162,6 +162,19 @@ TEST(DeleteTableRow, Cases) {
     EXPECT_EQ(g.RowCount(), rows);
 }
 
+TEST(ClearGrid, EmptiesRowsBelowTheTableToo) {
+    GridCells g(3, 10);
+    g.SetCell(0, 1, "1");
+    g.SetCell(1, 1, "5");
+    g.SetCell(0, 5, "stray");
+    g.SetCell(1, 5, "9");
+    g.SetCell(2, 9, "last shown row");
+    ClearGrid(g);
+    for (int r = 1; r <= 9; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(g.Cell(c, r), "") << c << "," << r;
+    EXPECT_EQ(g.RowCount(), 10);
+}
+
 TEST(NormalizeGridDecimals, FirstCommaOfCoordinateColumns) {
     GridCells g(3, 10);
     Put(g, 1, {"a,b", "12,5,3", "3,25"});

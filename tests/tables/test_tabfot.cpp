@@ -143,6 +143,13 @@ TEST_F(UnionTable, TextTypedBelowAGapIsNeitherAPointNorAFourthRow) {
     EXPECT_FALSE(main_->cb_fot->Checked());
 }
 
+TEST_F(UnionTable, ALoadLeavesNoHandTypedRowBelowTheLoadedPoints) {
+    for (int c = 0; c < 3; ++c) Ogg()->SetCells(c, 3, "7");
+    LoadObject("1 1 1\r\n2 2 2\r\n");
+    EXPECT_EQ(CountPoints(*Ogg()), 2);
+    EXPECT_EQ(Ogg()->Cells(0, 3), "");
+}
+
 TEST_F(UnionTable, MainMenuLoadAppliesTheFourPointRule) {
     WriteFile("tre.fot", "1 1 1 1 1\r\n2 2 2 2 2\r\n3 3 3 3 3\r\n");
     WriteFile("quattro.fot", "1 1 1 1,5 1\r\n2 2 2 2 2\r\n3 3 3 3 3\r\n4 4 4 4 4\r\n");
