@@ -8,5 +8,6 @@ TFormTabPtiDxf::TFormTabPtiDxf(QWidget* parent)
       ColorDialog1(Qt::blue) {
     resize(240, 330);
     StringGrid1 = MakeTableGrid(Body(), 3, 5000, {43, 80, 85}, false);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MakeEditRowAndStatusBar(this, Edit1, Edit2, Edit3, StatusBar1, {100});
 }

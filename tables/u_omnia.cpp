@@ -203,13 +203,22 @@ TableIo ReadTableFile(const std::string& path, const std::string& keyword,
     if (std::filesystem::is_directory(path, ec)) return TableIo::CannotOpen;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return TableIo::CannotOpen;
+    // Only the first 500 lines matter: once the bytes read hold enough line
+    // ends for them (a line end is one or two of CR, LF), reading stops, so a
+    // huge file picked by mistake is not read whole.
+    constexpr size_t kEnoughLineEndBytes = 2 * (MaxTablePoints + 1);
     std::string bytes;
     char buf[65536];
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
+    size_t got, lineEndBytes = 0;
+    while (lineEndBytes < kEnoughLineEndBytes && (got = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        bytes.append(buf, got);
+        lineEndBytes += std::count_if(buf, buf + got, [](char c) { return c == '\r' || c == '\n'; });
+    }
     bool failed = std::ferror(f) != 0;
     std::fclose(f);
     if (failed) return TableIo::ReadError;
+    // Cut after the last line end, so no character is split where reading stopped.
+    if (lineEndBytes >= kEnoughLineEndBytes) bytes.erase(bytes.find_last_of("\r\n") + 1);
     points = ParseTableText(DecodeFileText(bytes), keyword);
     return TableIo::Ok;
 }

@@ -331,6 +331,17 @@ TEST_F(TempDir, Cp1252NamesAndUtf8Input) {
     EXPECT_DOUBLE_EQ(pts[0].coord[0], 1.5);
 }
 
+TEST_F(TempDir, AHugeFileIsReadOnlyAsFarAsItsPointsGo) {
+    std::string text;
+    for (int i = 1; i <= 200000; ++i) text += "Pi\xC3\xB9" + std::to_string(i) + "  1  2\n";
+    const std::string path = Path("huge.ogg");
+    WriteBytes(path, text);
+    std::vector<TablePoint> pts;
+    ASSERT_EQ(ReadTableFile(path, "nxy_1", pts), TableIo::Ok);
+    ASSERT_EQ(pts.size(), 500u);
+    EXPECT_EQ(pts[499].name, "Pi\xC3\xB9" "500");  // still read as UTF-8
+}
+
 TEST_F(TempDir, FailuresAreReported) {
     GridCells g(3, 500);
     Put(g, 1, {"1", "2", "3"});
