@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include "analytic/u_matrici.h"
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
 #include "app/u_avviso.h"
@@ -205,4 +206,18 @@ TEST_F(Startup, MovingOverTheFrameClearsThePointerPanels) {
     QApplication::sendEvent(main_->MdiArea->viewport(), &move);
     EXPECT_EQ(Panel(0), "");
     EXPECT_EQ(Panel(1), "");
+}
+
+TEST_F(Startup, GeometricMatrixErrorsShowInTheMethodPanel) {
+    ChooseGeometric();
+    auto a = std::make_unique<SmallMatrix>();
+    auto b = std::make_unique<SmallMatrix>();
+    ZeroMatrix(*a);
+    a->Rows = a->Cols = 2;
+    a->Cell[1][1] = 1;
+    a->Cell[1][2] = 2;
+    a->Cell[2][1] = 2;
+    a->Cell[2][2] = 4;
+    InvertMatrix(*a, *b);
+    EXPECT_EQ(Panel(2), "Si è verificato un errore!");
 }
