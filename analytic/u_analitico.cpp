@@ -14,22 +14,10 @@ InversionStatus SolveLeastSquares(Matrix& a, Matrix& l, Matrix& p, LeastSquaresS
     a.Name = "A";
     l.Name = "NOT1";
 
-    Matrix& at = slot[0];
-    ZeroMatrix(at);
-    TransposeMatrix(a, at);
-    at.Name = "AT";
-    Matrix& atp = slot[1];
-    ZeroMatrix(atp);
-    MultiplyMatrix(at, p, atp);
-    atp.Name = "ATP";
-    Matrix& normal = slot[2];
-    ZeroMatrix(normal);
-    MultiplyMatrix(atp, a, normal);
-    normal.Name = "NORMALE";
-    Matrix& atpl = slot[3];
-    ZeroMatrix(atpl);
-    MultiplyMatrix(atp, l, atpl);
-    atpl.Name = "ATPL";
+    Matrix& at = TransposeStep(a, slot[0], "AT");
+    Matrix& atp = ProductStep(at, p, slot[1], "ATP");
+    Matrix& normal = ProductStep(atp, a, slot[2], "NORMALE");
+    Matrix& atpl = ProductStep(atp, l, slot[3], "ATPL");
 
     ZeroMatrix(out.Ninv);
     InversionStatus status = InvertMatrix(normal, out.Ninv);
@@ -38,20 +26,10 @@ InversionStatus SolveLeastSquares(Matrix& a, Matrix& l, Matrix& p, LeastSquaresS
     ComputeUnknownsAndResiduals(a, l, out.Ninv, atpl, out.x, slot[4] /* Ax */, out.v);
 
     // From here the slots of N (destroyed), A'Pl and Ax are free again.
-    Matrix& aninv = slot[2];
-    ZeroMatrix(aninv);
-    MultiplyMatrix(a, out.Ninv, aninv);
-    aninv.Name = "AINVERSA";
-    ZeroMatrix(at);
-    TransposeMatrix(a, at);
-    at.Name = "AT";
-    ZeroMatrix(atp);
-    MultiplyMatrix(at, p, atp);
-    atp.Name = "ATPBIS";
-    Matrix& aninvatp = slot[3];
-    ZeroMatrix(aninvatp);
-    MultiplyMatrix(aninv, atp, aninvatp);
-    aninvatp.Name = "AINVATP";
+    Matrix& aninv = ProductStep(a, out.Ninv, slot[2], "AINVERSA");
+    TransposeStep(a, at, "AT");
+    ProductStep(at, p, atp, "ATPBIS");
+    Matrix& aninvatp = ProductStep(aninv, atp, slot[3], "AINVATP");
 
     // F = -I + A Ninv A'P maps the observations to the residuals.
     Matrix& minusIdentity = slot[4];
@@ -75,17 +53,9 @@ InversionStatus SolveLeastSquares(Matrix& a, Matrix& l, Matrix& p, LeastSquaresS
     ScaleMatrix(sigmaL, s);
     sigmaL.Name = "SIGLL";
 
-    Matrix& fsigmaL = slot[2];
-    ZeroMatrix(fsigmaL);
-    MultiplyMatrix(f, sigmaL, fsigmaL);
-    fsigmaL.Name = "FSIGll";
-    Matrix& ft = slot[3];
-    ZeroMatrix(ft);
-    TransposeMatrix(f, ft);
-    ft.Name = "FT";
-    ZeroMatrix(out.SigmaV);
-    MultiplyMatrix(fsigmaL, ft, out.SigmaV);
-    out.SigmaV.Name = "SIGVV";
+    Matrix& fsigmaL = ProductStep(f, sigmaL, slot[2], "FSIGll");
+    Matrix& ft = TransposeStep(f, slot[3], "FT");
+    ProductStep(fsigmaL, ft, out.SigmaV, "SIGVV");
 
     StandardizeResiduals(out.v, out.SigmaV, out.R);
     out.R.Name = "RESSTAN";

@@ -278,6 +278,25 @@ void StandardizeResiduals(const FixedMatrix<N>& v, const FixedMatrix<N>& s, Fixe
     }
 }
 
+// One step of a least-squares procedure: c := a * b (resp. b := a'), the
+// result zeroed first and labelled with the step's name.
+template <int N>
+FixedMatrix<N>& ProductStep(const FixedMatrix<N>& a, const FixedMatrix<N>& b, FixedMatrix<N>& c,
+                            const char* name) {
+    ZeroMatrix(c);
+    MultiplyMatrix(a, b, c);
+    c.Name = name;
+    return c;
+}
+
+template <int N>
+FixedMatrix<N>& TransposeStep(const FixedMatrix<N>& a, FixedMatrix<N>& b, const char* name) {
+    ZeroMatrix(b);
+    TransposeMatrix(a, b);
+    b.Name = name;
+    return b;
+}
+
 // The step both least-squares procedures share once the normal matrix is
 // inverted: x = Ninv * rhs ("INCOGNIT", rhs being A'Pl or A'l), Ax = A * x
 // ("NEWNOTI") and the residuals v = Ax - l ("RESIDUI"), computed minus
@@ -288,12 +307,8 @@ template <int N>
 void ComputeUnknownsAndResiduals(const FixedMatrix<N>& a, FixedMatrix<N>& l,
                                  const FixedMatrix<N>& ninv, const FixedMatrix<N>& rhs,
                                  FixedMatrix<N>& x, FixedMatrix<N>& ax, FixedMatrix<N>& v) {
-    ZeroMatrix(x);
-    MultiplyMatrix(ninv, rhs, x);
-    x.Name = "INCOGNIT";
-    ZeroMatrix(ax);
-    MultiplyMatrix(a, x, ax);
-    ax.Name = "NEWNOTI";
+    ProductStep(ninv, rhs, x, "INCOGNIT");
+    ProductStep(a, x, ax, "NEWNOTI");
     ScaleMatrix(l, -1.0L);
     ZeroMatrix(v);
     AddMatrix(ax, l, v);

@@ -45,11 +45,7 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     StringGrid1->setCursor(Qt::PointingHandCursor);
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(200);
-    StatusBar1->AddPanel(60);
-    layout()->addWidget(StatusBar1);
+    StatusBar1 = AddStatusBar({200, 60});
     AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this, &TFormTabRes::calcolaparametridiretti1Click);
     AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this, &TFormTabRes::calcolaparametriinversi1Click);
     AddCommand("vedi parametri", "vediparametri1", this, &TFormTabRes::vediparametri1Click);

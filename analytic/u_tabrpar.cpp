@@ -9,8 +9,6 @@ TFormTabPar::TFormTabPar(QWidget* parent) : ToolWindow("FormTabPar", "Tabella de
     StringGrid1 = MakeTableGrid(Body(), 3, 9, {31, 100, 100}, false);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    layout()->addWidget(StatusBar1);
+    StatusBar1 = AddStatusBar({});
     AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
 }

@@ -67,10 +67,7 @@ TFormOpzioni::TFormOpzioni(QWidget* parent) : ToolWindow("FormOpzioni", "Opzioni
     cb_varcovar->setGeometry(136, y, 120, 20);
     connect(cb_resstand, &QCheckBox::clicked, this, &TFormOpzioni::cb_resstandClick);
     connect(cb_varcovar, &QCheckBox::clicked, this, &TFormOpzioni::cb_varcovarClick);
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(150);
-    layout()->addWidget(StatusBar1);
+    StatusBar1 = AddStatusBar({150});
     AddCommand("Chiudi", "Chiudi1", this, &TFormOpzioni::Chiudi1Click);
 }
 

@@ -38,8 +38,5 @@ TFormGeom::TFormGeom(QWidget* parent) : ToolWindow("FormGeom", "Individua rette 
     StringGrid2->setObjectName("StringGrid2");
     StringGrid2->SetColumnWidths({45, 70, 70, 70, 70});
     StringGrid2->hide();
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(100);
-    layout()->addWidget(StatusBar1);
+    StatusBar1 = AddStatusBar({100});
 }

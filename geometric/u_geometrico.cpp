@@ -36,15 +36,9 @@ InversionStatus SolveUnweighted(SmallMatrix& a, SmallMatrix& l, UnweightedSoluti
     a.Name = "A";
     l.Name = "NOT1";
     SmallMatrix at, normal, atl, ax;
-    ZeroMatrix(at);
-    TransposeMatrix(a, at);
-    at.Name = "AT";
-    ZeroMatrix(normal);
-    MultiplyMatrix(at, a, normal);
-    normal.Name = "NORMALE";
-    ZeroMatrix(atl);
-    MultiplyMatrix(at, l, atl);
-    atl.Name = "ATL";
+    TransposeStep(a, at, "AT");
+    ProductStep(at, a, normal, "NORMALE");
+    ProductStep(at, l, atl, "ATL");
 
     SmallMatrix copy = normal;
     const std::optional<long double> det = Determinant(copy);

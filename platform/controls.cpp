@@ -1,6 +1,9 @@
 #include "platform/controls.h"
 
+#include "platform/statusbar.h"
+
 #include <QPainter>
+#include <QProgressBar>
 #include <QVBoxLayout>
 
 RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(name, parent) {
@@ -74,4 +77,20 @@ QAction* ToolWindow::Command(const QString& actionName) const {
 
 void ToolWindow::PlaceAtRight(int mainWidth, int margin) {
     move(mainWidth - width() - margin, 40);
+}
+
+StatusBar* ToolWindow::AddStatusBar(std::initializer_list<int> panelWidths) {
+    auto* bar = new StatusBar(this);
+    bar->setObjectName("StatusBar1");
+    for (int width : panelWidths) bar->AddPanel(width);
+    layout()->addWidget(bar);
+    return bar;
+}
+
+QProgressBar* ToolWindow::AddProgressBar() {
+    auto* bar = new QProgressBar(this);
+    bar->setObjectName("ProgressBar1");
+    bar->hide();
+    layout()->addWidget(bar);
+    return bar;
 }

@@ -11,6 +11,10 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QWidget>
+#include <initializer_list>
+
+class QProgressBar;
+class StatusBar;
 
 // Checking a RadioButton unchecks every other RadioButton of the same
 // parent; unchecking by code is allowed (no button of the group checked).
@@ -58,6 +62,10 @@ public:
     QAction* Command(const QString& actionName) const;
     // The area below the menu bar where the window lays out its controls.
     QWidget* Body() const { return body_; }
+    // The window's StatusBar1 at its bottom, with panels of these widths.
+    StatusBar* AddStatusBar(std::initializer_list<int> panelWidths);
+    // The window's ProgressBar1, hidden, above the status bar.
+    QProgressBar* AddProgressBar();
     // left := main width − own width − margin, top := 40.
     void PlaceAtRight(int mainWidth, int margin = 5);
 

@@ -39,12 +39,6 @@ TFormRapporto::TFormRapporto(QWidget* parent)
         EditEnds[i] = MakeEdit(QString("Edit%1").arg(11 + i), Body());
         EditEnds[i]->hide();
     }
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(200);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->hide();
-    layout()->addWidget(ProgressBar1);
-    layout()->addWidget(StatusBar1);
+    ProgressBar1 = AddProgressBar();
+    StatusBar1 = AddStatusBar({200});
 }

@@ -26,12 +26,6 @@ TFormScala::TFormScala(QWidget* parent) : ToolWindow("FormScala", "Scala dell'im
     Label7 = label("Label7", "", 250, 84, 120);
     Label7->hide();
     for (QLabel* l : {Label3, Label4}) l->setStyleSheet("color: navy");
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(200);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->hide();
-    layout()->addWidget(ProgressBar1);
-    layout()->addWidget(StatusBar1);
+    ProgressBar1 = AddProgressBar();
+    StatusBar1 = AddStatusBar({200});
 }

@@ -69,8 +69,5 @@ void MakeEditRowAndStatusBar(ToolWindow* window, QLineEdit*& edit1, QLineEdit*& 
     edit3 = MakeEdit("Edit3", panel);
     for (QLineEdit* e : {edit1, edit2, edit3}) row->addWidget(e);
     window->Body()->layout()->addWidget(panel);
-    statusBar = new StatusBar(window);
-    statusBar->setObjectName("StatusBar1");
-    for (int width : panelWidths) statusBar->AddPanel(width);
-    window->layout()->addWidget(statusBar);
+    statusBar = window->AddStatusBar(panelWidths);
 }

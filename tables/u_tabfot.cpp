@@ -13,10 +13,7 @@ TFormTabFot::TFormTabFot(QWidget* parent)
       SaveDialog1(FileDialog::Save, "(*.fot)|*.fot|tutti i file|*.*", ".fot", "fot") {
     resize(380, 330);
     StringGrid1 = MakeTableGrid(Body(), 6, 500, {39, 70, 70, 70, 70, 25}, true);
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(80);
-    layout()->addWidget(StatusBar1);
+    StatusBar1 = AddStatusBar({80});
     AddCommand("Crea file fot", "Creafilefot1", this, &TFormTabFot::Creafilefot1Click);
     AddCommand("Carica file fot", "CAricafilefot1", this, &TFormTabFot::CAricafilefot1Click);
     AddCommand("Salva file fot", "Salvafilefot1", this, &TFormTabFot::Salvafilefot1Click);

@@ -9,10 +9,7 @@ TFormTabOgg::TFormTabOgg(QWidget* parent)
       SaveDialog1(FileDialog::Save, "(*.ogg)|*.ogg|tutti i file|*.*", ".ogg", "ogg") {
     resize(230, 330);
     StringGrid1 = MakeTableGrid(Body(), 3, 500, {47, 70, 70}, true);
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(100);
-    layout()->addWidget(StatusBar1);
+    StatusBar1 = AddStatusBar({100});
     AddCommand("Carica file ogg", "Caricafileogg1", this, &TFormTabOgg::Caricafileogg1Click);
     AddCommand("Salva file ogg", "Salvafileogg1", this, &TFormTabOgg::Salvafileogg1Click);
     AddCommand("Reset tabella", "Resettabella1", this, &TFormTabOgg::Resettabella1Click);

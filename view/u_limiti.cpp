@@ -21,9 +21,6 @@ TFormLimiti::TFormLimiti(QWidget* parent) : ToolWindow("FormLimiti", "Area di ri
             Edit[i]->hide();
         }
     }
-    StatusBar1 = new StatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->AddPanel(100);
-    layout()->addWidget(StatusBar1);
+    StatusBar1 = AddStatusBar({100});
     AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
 }
