@@ -1,3 +1,7 @@
+#include <filesystem>
+#include <cstdlib>
+#include <unistd.h>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -168,11 +172,33 @@ TEST(FormatFixed, LongPrecisionOnLongDouble) {
     EXPECT_EQ(FormatFixed(-12345.678L, 15, 3), "-12345.678");
 }
 
+namespace {
+// Italian numbers have a decimal comma. When the machine has no such locale
+// ready, one is compiled into a scratch folder (the sources come with the
+// locales package that the set-up script installs).
+bool UseCommaLocale(const std::filesystem::path& dir) {
+    if (std::setlocale(LC_NUMERIC, "it_IT.UTF-8")) return true;
+    std::filesystem::create_directories(dir);
+    const std::string cmd =
+        "localedef -i it_IT -f UTF-8 '" + (dir / "it_IT.UTF-8").string() + "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return false;
+    ::setenv("LOCPATH", dir.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "it_IT.UTF-8") != nullptr;
+}
+}  // namespace
+
 TEST(FormatFixed, IgnoresTheLocale) {
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "it_IT.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        GTEST_SKIP() << "no comma locale installed";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vek-locale-" + std::to_string(::getpid()));
+    const bool ready = UseCommaLocale(dir);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);  // the loaded locale stays mapped
+    if (!ready) GTEST_SKIP() << "no comma locale available";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 3.5);
+    ASSERT_STREQ(probe, "3,5");  // the locale really has a decimal comma
     EXPECT_EQ(FormatFixed(3.25L, 6, 3), "3.250");
     EXPECT_DOUBLE_EQ(ParseReal("3.25"), 3.25);
     EXPECT_EQ(TextToReal("3.25"), 3.25L);
