@@ -1,12 +1,15 @@
 // Opening a photograph into a 32-bit Raster, and the navigator thumbnail.
 //
 // Pictures come back as Raster (0xFFRRGGBB pixels, row 0 at the top), whatever
-// the file stores: JPEG through libjpeg, Windows bitmaps read here. Nothing in
-// this unit shows a message; failures come back as a status with an Italian
-// reason text (UTF-8) that the window turns into a message box.
+// the file stores: JPEG through libjpeg (view/u_jpeg.h), Windows bitmaps read by
+// view/u_bmp.h. Nothing in these units shows a message; failures come back as
+// a status with an Italian reason text (UTF-8) that the window turns into a
+// message box.
 #pragma once
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/raster.h"
@@ -57,21 +60,9 @@ using DecodeProgress = std::function<void(int percent)>;
 // reason, and an Ok result always holds a raster of the picture's full size.
 DecodeResult DecodePicture(const std::string& path, const DecodeProgress& progress = {});
 
-// The two decoders, whatever the extension.
-//
-// JPEG: baseline and progressive, grayscale, YCbCr, RGB, CMYK and YCCK (with
-// an Adobe marker the CMYK samples are taken as stored inverted, as Adobe
-// writes them). A file whose tail is missing or damaged opens with what
-// decoded (libjpeg fills the rest with grey) and `damaged` set.
-DecodeResult DecodeJpeg(const std::string& path, const DecodeProgress& progress = {});
-
-// BMP: the 12-byte core header and the 40-byte header with its larger
-// versions; 1, 4, 8 bit with palette, RLE8 and RLE4, 16 bit (5-5-5 unless
-// bit fields say otherwise), 24 bit, 32 bit (with bit fields); bottom-up and
-// top-down rows. Pixels that RLE data skips (delta, early end of line or of
-// bitmap) take palette entry 0, as in a bitmap cleared to zero before the RLE
-// data is drawn into it. Palette indices beyond the palette read as black.
-DecodeResult DecodeBmp(const std::string& path, const DecodeProgress& progress = {});
+// The two decoders it chooses between, DecodeJpeg (view/u_jpeg.h) and
+// DecodeBmp (view/u_bmp.h), may also be called directly, whatever the
+// extension.
 
 // Refuses absurd sizes before allocation: InvalidDimensions beyond the limits
 // above, OutOfMemory beyond the machine's physical memory; Ok otherwise.
@@ -94,3 +85,33 @@ ThumbnailGeometry ThumbnailSize(int width, int height);
 // The thumbnail of `src` (precondition NeedsThumbnail of its size); empty if
 // memory is short.
 Raster MakeThumbnailRaster(const Raster& src);
+
+// What the two decoders share: failures with their reason texts, progress
+// reports and the opening of the file. Callers have no use for it.
+namespace decode_detail {
+
+DecodeResult Failure(DecodeStatus status, std::string reason);
+// The refusal of a picture's size: "dimensioni non valide (W × H)", or the
+// memory it would take for OutOfMemory.
+DecodeResult SizeFailure(DecodeStatus status, long long width, long long height);
+
+// Reasons given by both decoders.
+inline constexpr const char* kCannotReadText = "impossibile leggere il file";
+inline constexpr const char* kUnknownFormatText = "formato non riconosciuto";
+inline constexpr const char* kTruncatedText = "file troncato";
+inline constexpr const char* kEmptyFileText = "file vuoto";
+
+// Passes on done / total as a percentage to `progress` (null or empty: no
+// one to tell), only when it differs from `last`, which it then updates.
+void ReportProgress(const DecodeProgress* progress, int& last, long long done, long long total);
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular, non-empty file for reading and gives its size; on failure
+// returns null and `failure` says why.
+FilePtr OpenPictureFile(const std::string& path, unsigned long long& size, DecodeResult& failure);
+
+}  // namespace decode_detail
