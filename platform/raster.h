@@ -3,6 +3,7 @@
 // malloc'd so that a window can adopt it without a copy (release()).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -61,3 +62,15 @@ inline bool Raster::Allocate(int width, int height) {
     height_ = height;
     return true;
 }
+
+// A non-owning view of 0xFFRRGGBB pixels, rows top to bottom; lets a kernel
+// read a picture (the photograph) without a copy. stride is in pixels.
+struct RasterView {
+    const uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;
+    const uint32_t* Row(int y) const { return pixels + y * stride; }
+};
+
+inline RasterView ViewOf(const Raster& r) { return {r.Data(), r.Width(), r.Height(), r.Width()}; }
