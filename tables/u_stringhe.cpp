@@ -323,6 +323,12 @@ std::string FormatFixed(long double value, int precision, int decimals) {
     return out;
 }
 
+std::string FormatFixedField(long double value, int width, int decimals) {
+    std::string text = FormatFixed(value, 18, decimals);
+    if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
 // ---------------------------------------------------------------------------
 // Windows-1252. The five bytes the code page leaves undefined (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) map to the C1 controls of the same number, so that any

@@ -49,6 +49,11 @@ long double TextToReal(std::string_view text);
 // arises from the fixed form (small values show as 0.000). No "-0".
 std::string FormatFixed(long double value, int precision, int decimals);
 
+// A fixed-width real field: FormatFixed with 18 significant digits (what an
+// extended real holds reliably), right-aligned by leading blanks in a field of
+// `width` characters; a longer text is kept whole.
+std::string FormatFixedField(long double value, int width, int decimals);
+
 // Windows-1252 is the text of every file the program writes. A file that is
 // valid UTF-8 (BOM or not; the BOM is dropped) reads as UTF-8, anything else
 // as Windows-1252. The five bytes the code page leaves undefined (81, 8D, 8F,

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "export/u_puntioggetto.h"
 #include "platform/imagecontrol.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
@@ -118,11 +119,11 @@ void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour, lo
     NormalizeGridDecimals(grid);
     const int n = CountPoints(grid);
     const int height = image->Picture().height();
+    const ObjectFrame frame{x0, y0, pixelX, pixelY};
     for (int r = 1; r <= n; ++r) {
-        const long double X = TextToReal(grid.Cell(1, r)), Y = TextToReal(grid.Cell(2, r));
-        const double cx = double(std::fabs(X - x0) / pixelX), cy = double(std::fabs(Y - y0) / pixelY);
-        if (!std::isfinite(cx) || !std::isfinite(cy) || cx > 1e6 || cy > 1e6) continue;
-        DrawNamedCross(image, int(Nearest(cx)), height - int(Nearest(cy)), colour, grid.Cell(0, r));
+        const auto p = ObjectToPixel(TextToReal(grid.Cell(1, r)), TextToReal(grid.Cell(2, r)),
+                                     frame, height);
+        if (p) DrawNamedCross(image, p->column, p->row, colour, grid.Cell(0, r));
     }
     image->Repaint();
 }
