@@ -191,3 +191,18 @@ TEST_F(ParallelLines, ParallelChosenLinesRefuseTheParameters) {
     EXPECT_FALSE(main_->cb_fot->Checked());
     EXPECT_EQ(CountPoints(*FormTabPar->StringGrid1), 0);
 }
+
+TEST_F(ParallelLines, AResetDuringEntryRestartsFromTheFirstRow) {
+    OpenPicture(Ground());
+    Command("Retteorizzontali1");
+    Line({50, 100}, {250, 110});
+    Line({50, 300}, {250, 290});
+    Click({60, 400});
+    main_->Action("Reset2")->trigger();
+    EXPECT_FALSE(Dragging);
+    main_->Action("Individuarette2")->trigger();
+    Line({70, 200}, {260, 190});
+    EXPECT_EQ(Row(*FormGeom->StringGrid2, 1), "1 70 200 260 190");
+    EXPECT_EQ(CountPoints(*FormGeom->StringGrid2), 1);
+    EXPECT_EQ(FormGeom->Edit5->text(), "1");
+}
