@@ -1,7 +1,8 @@
 // The geometric road on a rendered perspective view of a chequered facade:
 // lines clicked on its edges, the vanishing points, the parameters, and the
 // reference plane checked against the true plane of the facade.
-#include <cmath>
+#include <QPainter>
+#include <QPolygonF>
 
 #include "analytic/u_tabrpar.h"
 #include "geometric/u_geometrico.h"
@@ -21,41 +22,20 @@ struct Facade {
         return {(a * X * vh[0] + b * Y * vv[0] + c[0]) / w,
                 (a * X * vh[1] + b * Y * vv[1] + c[1]) / w};
     }
-    // The inverse by Cramer's rule on the three columns.
-    bool Object(double x, double y, double& X, double& Y) const {
-        const double m[3][3] = {
-            {a * vh[0], b * vv[0], c[0]}, {a * vh[1], b * vv[1], c[1]}, {a, b, 1}};
-        const double r[3] = {x, y, 1};
-        auto det = [](const double(&k)[3][3]) {
-            return k[0][0] * (k[1][1] * k[2][2] - k[1][2] * k[2][1]) -
-                   k[0][1] * (k[1][0] * k[2][2] - k[1][2] * k[2][0]) +
-                   k[0][2] * (k[1][0] * k[2][1] - k[1][1] * k[2][0]);
-        };
-        double s[3];
-        for (int j = 0; j < 3; ++j) {
-            double k[3][3];
-            for (int i = 0; i < 3; ++i)
-                for (int l = 0; l < 3; ++l) k[i][l] = l == j ? r[i] : m[i][l];
-            s[j] = det(k) / det(m);
-        }
-        if (!(std::fabs(s[2]) > 1e-12)) return false;
-        X = s[0] / s[2];
-        Y = s[1] / s[2];
-        return true;
-    }
 };
 
+// The facade in two chequer colours against the sky.
 QImage Render(const Facade& f) {
     QImage img(640, 640, QImage::Format_RGB32);
-    for (int y = 0; y < img.height(); ++y) {
-        for (int x = 0; x < img.width(); ++x) {
-            double X, Y;
-            const bool wall = f.Object(x, y, X, Y) && X >= 0 && Y >= 0 && X < 1 && Y < 1;
-            const bool dark = wall && ((int(X * 4) + int(Y * 4)) % 2 == 0);
-            img.setPixel(x, y,
-                         !wall  ? qRgb(150, 190, 230)
-                         : dark ? qRgb(120, 60, 40)
-                                : qRgb(210, 180, 140));
+    img.fill(QColor(150, 190, 230));
+    QPainter painter(&img);
+    painter.setPen(Qt::NoPen);
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            const double X = i / 4.0, Y = j / 4.0, d = 0.25;
+            painter.setBrush((i + j) % 2 ? QColor(210, 180, 140) : QColor(120, 60, 40));
+            painter.drawPolygon(QPolygonF{f.Image(X, Y), f.Image(X + d, Y), f.Image(X + d, Y + d),
+                                          f.Image(X, Y + d)});
         }
     }
     return img;
