@@ -24,19 +24,7 @@ QString Row(const StringGrid& g, int r) {
 
 }  // namespace
 
-class ParallelLines : public GeomRun {
-protected:
-    // Vertical lines of the worked example (vanishing point (200, -2600)) and
-    // two horizontal ones meeting far to the right.
-    void ExampleLines() {
-        Command("Rettevertivali1");
-        Line({100, 400}, {110, 100});
-        Line({300, 400}, {290, 100});
-        Command("Retteorizzontali1");
-        Line({50, 450}, {600, 440});
-        Line({60, 200}, {590, 215});
-    }
-};
+using ParallelLines = GeomRun;
 
 TEST_F(ParallelLines, LinesEnterByTwoClicksAndAFamilyStartsEmpty) {
     OpenPicture(Ground());
@@ -125,7 +113,11 @@ TEST_F(ParallelLines, VanishingPointsAreShownAndTheLinesProlonged) {
     Command("Calcoloparametri1");
     EXPECT_EQ(FormAvviso->Label1->text(), " calcolare punti di fuga");
 
-    ExampleLines();
+    // The worked example's vertical lines (vanishing point (200, -2600)).
+    Line({300, 400}, {290, 100});
+    Command("Retteorizzontali1");
+    Line({50, 450}, {600, 440});
+    Line({60, 200}, {590, 215});
     Command("Calcolopuntidifuga1");
     EXPECT_EQ(FormGeom->Edit1->text(), "200.000");
     EXPECT_EQ(FormGeom->Edit2->text(), "-2600.000");
