@@ -115,10 +115,12 @@ TFormGeom::TFormGeom(QWidget* parent)
     StringGrid1 = new StringGrid(5, 20, Body());
     StringGrid1->setObjectName("StringGrid1");
     StringGrid1->SetColumnWidths({46, 70, 70, 70, 70});
+    StringGrid1->setGeometry(170, 0, 326, 322);  // beyond the right edge, and never shown
     StringGrid1->hide();
     StringGrid2 = new StringGrid(5, 20, Body());
     StringGrid2->setObjectName("StringGrid2");
     StringGrid2->SetColumnWidths({45, 70, 70, 70, 70});
+    StringGrid2->setGeometry(170, 0, 325, 322);
     StringGrid2->hide();
     StatusBar1 = AddStatusBar({100});
 
