@@ -39,6 +39,11 @@ void ResetGeometricLines() {
     ClearTable(*FormGeom->StringGrid1);
     ClearTable(*FormGeom->StringGrid2);
     FormPrincipale->cb_fughe->SetChecked(false);
+    // Entry goes on from row 1 of the emptied grids; a half-entered line
+    // went with them, and so does its rubber band.
+    if (LinePhase == 2) Dragging = false;
+    LineRow = 1;
+    LinePhase = 1;
 }
 
 void ResetArea() {

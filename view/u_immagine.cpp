@@ -13,6 +13,7 @@
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
+#include "geometric/u_geom.h"
 #include "platform/dialogs.h"
 #include "tables/u_tabimm.h"
 #include "view/u_decodifica.h"
@@ -44,7 +45,7 @@ TFormImmagine::TFormImmagine(QWidget* parent) : QScrollArea(parent) {
 // The branches are tried in this fixed order, each on the state left by the
 // ones before it, so a branch that checks the next mode's button does not
 // fire again in the same click.
-void TFormImmagine::Image1MouseDown(Qt::MouseButton, Qt::MouseButtons held, int x, int y) {
+void TFormImmagine::Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) {
     TFormPrincipale* main = FormPrincipale;
     // 1. The lens, right button in zoom mode.
     if ((held & Qt::RightButton) && main->rb_zoom->Checked())
@@ -53,6 +54,8 @@ void TFormImmagine::Image1MouseDown(Qt::MouseButton, Qt::MouseButtons held, int 
     FormTabImm->CollimationBranch(held, x, y);
     // 3. Corners 4, 3, 2, 1 of the resampling area, in this descending order.
     // 4. Ends of a vertical line, then of a horizontal line.
+    FormGeom->VerticalLineBranch(button, x, y);
+    FormGeom->HorizontalLineBranch(button, x, y);
     // 5. Ends of the measured width, then of the measured height.
 }
 
