@@ -17,8 +17,11 @@
 // a few units of 2^-64 of the same. eu, ev, ew are generous bounds of the
 // difference. With x = u/w the difference of the two positions is then at
 // most (eu + |x|*ew) / |w| plus a few roundings of |x| itself, as long as ew
-// is small against |w|. A choice (the pixel, inside or outside) is taken in
-// double only when x and y are farther than that bound from every boundary
+// is small against |w|. |x| is taken as L = 1.001 * width + 8 there: beyond L
+// the bound is a tiny fraction of |x| (q = ew/|w| < 2^-20), and L clears every
+// limit by far more, so a position beyond L is outside in both computations.
+// So the bound is tol = |1/w| * kx + cx, one multiply-add a pixel. A choice (the pixel, inside or
+// outside) is taken in double only when x and y are farther than that bound from every boundary
 // where the choice changes; any other pixel, and any pixel whose double
 // computation overflowed or divided by zero, is mapped again in 80-bit
 // reals.
@@ -28,6 +31,7 @@ constexpr double kErrorScale = 16 * 0x1p-53;
 constexpr double kMaxRelativeW = 0x1p-20;
 constexpr double kPositionRounding = 0x1p-50;
 constexpr double kSafety = 1.01;
+constexpr double kMaxTolerance = 0.25;
 constexpr long double kIntRange = 2147483647.0L;
 
 // The boundaries of a choice along one axis of a source of the given size:
@@ -43,12 +47,16 @@ AxisLimits LimitsOf(Interpolation kind, int size) {
 
 enum class Choice { Black, Pixel, Undecided };
 
-Choice DecideAxis(double x, double tol, const AxisLimits& l, double& index) {
-    if (x <= l.lo - tol || x >= l.hi + tol) return Choice::Black;
-    if (!(x > l.lo + tol && x < l.hi - tol)) return Choice::Undecided;
-    const double t = x + l.shift;
-    if (std::fabs(t - std::nearbyint(t)) < tol) return Choice::Undecided;
-    index = l.shift != 0 ? std::max(std::floor(t), 0.0) : std::trunc(t);
+inline Choice DecideAxis(double x, double tol, const AxisLimits& l, double& index) {
+    const double depth = std::min(x - l.lo, l.hi - x);  // negative outside
+    if (depth <= -tol) return Choice::Black;
+    if (!(depth > tol)) return Choice::Undecided;
+    const double t = x + l.shift;  // within a few pixels of the photograph here
+    const double truncated = static_cast<double>(static_cast<long long>(t));
+    const double floored = truncated - (t < truncated);
+    const double fraction = t - floored;
+    if (fraction < tol || fraction > 1 - tol) return Choice::Undecided;
+    index = l.shift != 0 ? std::max(floored, 0.0) : truncated;
     return Choice::Pixel;
 }
 
@@ -71,27 +79,19 @@ void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& 
     const __m256d u0 = _mm256_set1_pd(row.u0), du = _mm256_set1_pd(row.du);
     const __m256d v0 = _mm256_set1_pd(row.v0), dv = _mm256_set1_pd(row.dv);
     const __m256d w0 = _mm256_set1_pd(row.w0), dw = _mm256_set1_pd(row.dw);
-    const __m256d eu = _mm256_set1_pd(row.eu), ev = _mm256_set1_pd(row.ev);
-    const __m256d ew = _mm256_set1_pd(row.ew);
+    const __m256d kx = _mm256_set1_pd(row.kx), cx = _mm256_set1_pd(row.cx);
+    const __m256d ky = _mm256_set1_pd(row.ky), cy = _mm256_set1_pd(row.cy);
+    const __m256d maxR = _mm256_set1_pd(row.maxR);
     const __m256d one = _mm256_set1_pd(1.0), absMask = _mm256_set1_pd(-0.0);
-    const __m256d safety = _mm256_set1_pd(kSafety), rounding = _mm256_set1_pd(kPositionRounding);
-    const __m256d maxRel = _mm256_set1_pd(kMaxRelativeW), zero = _mm256_setzero_pd();
+    const __m256d zero = _mm256_setzero_pd(), shift = _mm256_set1_pd(lx.shift);
     const __m256d xlo = _mm256_set1_pd(lx.lo), xhi = _mm256_set1_pd(lx.hi);
     const __m256d ylo = _mm256_set1_pd(ly.lo), yhi = _mm256_set1_pd(ly.hi);
-    const __m256d shift = _mm256_set1_pd(lx.shift);
+    const __m256i evenLanes = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+    const __m128i blackIndex = _mm_set1_epi32(kBlackPixel);
 
-    auto tolerance = [&](__m256d p, __m256d e, __m256d ar, __m256d q) {
-        const __m256d ap = _mm256_andnot_pd(absMask, p);
-        const __m256d t = _mm256_fmadd_pd(_mm256_add_pd(ap, one), q, _mm256_mul_pd(e, ar));
-        return _mm256_fmadd_pd(t, safety, _mm256_mul_pd(ap, rounding));
-    };
-    auto inside = [&](__m256d p, __m256d tol, __m256d lo, __m256d hi) {
-        return _mm256_and_pd(_mm256_cmp_pd(p, _mm256_add_pd(lo, tol), _CMP_GT_OQ),
-                             _mm256_cmp_pd(p, _mm256_sub_pd(hi, tol), _CMP_LT_OQ));
-    };
-    auto outside = [&](__m256d p, __m256d tol, __m256d lo, __m256d hi) {
-        return _mm256_or_pd(_mm256_cmp_pd(p, _mm256_sub_pd(lo, tol), _CMP_LE_OQ),
-                            _mm256_cmp_pd(p, _mm256_add_pd(hi, tol), _CMP_GE_OQ));
+    // Distance inside the limits: negative outside.
+    auto depth = [&](__m256d p, __m256d lo, __m256d hi) {
+        return _mm256_min_pd(_mm256_sub_pd(p, lo), _mm256_sub_pd(hi, p));
     };
     auto farFromBoundary = [&](__m256d t, __m256d tol) {
         const __m256d d = _mm256_sub_pd(t, _mm256_round_pd(t, _MM_FROUND_TO_NEAREST_INT));
@@ -104,30 +104,31 @@ void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& 
 
     for (int k = 0; k < n; k += 4) {
         const __m256d c = _mm256_add_pd(_mm256_set1_pd(c0 + k), lane);
-        const __m256d w = _mm256_fmadd_pd(dw, c, w0);
-        const __m256d rw = _mm256_div_pd(one, w);
+        const __m256d rw = _mm256_div_pd(one, _mm256_fmadd_pd(dw, c, w0));
         const __m256d x = _mm256_mul_pd(_mm256_fmadd_pd(du, c, u0), rw);
         const __m256d y = _mm256_mul_pd(_mm256_fmadd_pd(dv, c, v0), rw);
         const __m256d arw = _mm256_andnot_pd(absMask, rw);
-        const __m256d q = _mm256_mul_pd(ew, arw);
-        const __m256d ok = _mm256_cmp_pd(q, maxRel, _CMP_LT_OQ);
-        const __m256d tolx = tolerance(x, eu, arw, q), toly = tolerance(y, ev, arw, q);
+        const __m256d ok = _mm256_cmp_pd(arw, maxR, _CMP_LT_OQ);
+        const __m256d tolx = _mm256_fmadd_pd(arw, kx, cx), toly = _mm256_fmadd_pd(arw, ky, cy);
+        const __m256d dx = depth(x, xlo, xhi), dy = depth(y, ylo, yhi);
+        const __m256d black = _mm256_and_pd(
+            ok, _mm256_or_pd(_mm256_cmp_pd(dx, _mm256_sub_pd(zero, tolx), _CMP_LE_OQ),
+                             _mm256_cmp_pd(dy, _mm256_sub_pd(zero, toly), _CMP_LE_OQ)));
         const __m256d tx = _mm256_add_pd(x, shift), ty = _mm256_add_pd(y, shift);
-        const __m256d black =
-            _mm256_and_pd(ok, _mm256_or_pd(outside(x, tolx, xlo, xhi), outside(y, toly, ylo, yhi)));
-        const __m256d good = _mm256_and_pd(
-            _mm256_and_pd(ok, _mm256_and_pd(inside(x, tolx, xlo, xhi), inside(y, toly, ylo, yhi))),
-            _mm256_and_pd(farFromBoundary(tx, tolx), farFromBoundary(ty, toly)));
+        const __m256d good =
+            _mm256_and_pd(_mm256_and_pd(ok, _mm256_and_pd(_mm256_cmp_pd(dx, tolx, _CMP_GT_OQ),
+                                                          _mm256_cmp_pd(dy, toly, _CMP_GT_OQ))),
+                          _mm256_and_pd(farFromBoundary(tx, tolx), farFromBoundary(ty, toly)));
         const __m256d ixd = index(tx), iyd = index(ty);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out.ix + k), _mm256_cvttpd_epi32(ixd));
+        const __m128i blackMask = _mm256_castsi256_si128(
+            _mm256_permutevar8x32_epi32(_mm256_castpd_si256(black), evenLanes));
+        const __m128i ix = _mm_blendv_epi8(_mm256_cvttpd_epi32(ixd), blackIndex, blackMask);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out.ix + k), ix);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out.iy + k), _mm256_cvttpd_epi32(iyd));
         if (bilinear) {
             _mm_storeu_ps(out.a + k, _mm256_cvtpd_ps(_mm256_sub_pd(x, ixd)));
             _mm_storeu_ps(out.b + k, _mm256_cvtpd_ps(_mm256_sub_pd(y, iyd)));
         }
-        const int blackBits = _mm256_movemask_pd(black);
-        for (int j = 0; blackBits >> j; ++j)
-            if (blackBits >> j & 1) out.ix[k + j] = kBlackPixel;
         const uint64_t open = ~(_mm256_movemask_pd(_mm256_or_pd(black, good))) & 0xF;
         undecided[k >> 6] |= open << (k & 63);
     }
@@ -166,9 +167,26 @@ void RowMapper::SetRow(int r) {
         return static_cast<double>(kErrorScale *
                                    (std::fabs(a) * xAbs + std::fabs(b) * yAbs + std::fabs(c)));
     };
-    row_ = Row{static_cast<double>(u0), static_cast<double>(du), static_cast<double>(v0),
-               static_cast<double>(dv), static_cast<double>(w0), static_cast<double>(dw),
-               bound(p[0], p[2], p[4]), bound(p[1], p[3], p[5]), bound(p[6], p[7], 1)};
+    const double eu = bound(p[0], p[2], p[4]), ev = bound(p[1], p[3], p[5]);
+    const double ew = bound(p[6], p[7], 1);
+    const double lx = 1.001 * srcW_ + 8, ly = 1.001 * srcH_ + 8;
+    Row& R = row_;
+    R = Row{static_cast<double>(u0),
+            static_cast<double>(du),
+            static_cast<double>(v0),
+            static_cast<double>(dv),
+            static_cast<double>(w0),
+            static_cast<double>(dw),
+            (eu + (lx + 1) * ew) * kSafety,
+            lx * kPositionRounding,
+            (ev + (ly + 1) * ew) * kSafety,
+            ly * kPositionRounding,
+            0};
+    const double maxR = std::min(
+        {kMaxRelativeW / ew, (kMaxTolerance - R.cx) / R.kx, (kMaxTolerance - R.cy) / R.ky});
+    // NaN or infinite coefficients leave every pixel to the 80-bit mapping.
+    const bool finite = std::isfinite(R.u0 + R.du + R.v0 + R.dv + R.w0 + R.dw + R.kx + R.ky);
+    R.maxR = finite && maxR > 0 ? maxR : 0;
     ComputeSpan(u0, du, v0, dv, w0, dw);
 }
 
@@ -244,14 +262,12 @@ void RowMapper::MapScalar(int c0, int n, SampleBlock& out) const {
         const double c = c0 + k;
         const double rw = 1.0 / (R.w0 + R.dw * c);
         const double x = (R.u0 + R.du * c) * rw, y = (R.v0 + R.dv * c) * rw;
-        const double arw = std::fabs(rw), q = R.ew * arw;
-        const double tolx =
-            ((std::fabs(x) + 1) * q + R.eu * arw) * kSafety + std::fabs(x) * kPositionRounding;
-        const double toly =
-            ((std::fabs(y) + 1) * q + R.ev * arw) * kSafety + std::fabs(y) * kPositionRounding;
+        const double arw = std::fabs(rw);
+        const double tolx = arw * R.kx + R.cx, toly = arw * R.ky + R.cy;
+        const bool ok = arw < R.maxR;
         double ixd = 0, iyd = 0;
-        const Choice cx = q < kMaxRelativeW ? DecideAxis(x, tolx, lx, ixd) : Choice::Undecided;
-        const Choice cy = q < kMaxRelativeW ? DecideAxis(y, toly, ly, iyd) : Choice::Undecided;
+        const Choice cx = ok ? DecideAxis(x, tolx, lx, ixd) : Choice::Undecided;
+        const Choice cy = ok ? DecideAxis(y, toly, ly, iyd) : Choice::Undecided;
         if (cx == Choice::Black || cy == Choice::Black) {
             out.ix[k] = kBlackPixel;
         } else if (cx == Choice::Undecided || cy == Choice::Undecided) {

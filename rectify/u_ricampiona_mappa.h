@@ -33,11 +33,12 @@ public:
     // Fills out for columns c0 .. c0 + n - 1 (n <= SampleBlock::kSize).
     void Map(int c0, int n, SampleBlock& out) const;
 
-    // Per-row coefficients: u(c) = u0 + du*c, likewise v and w, and the
-    // absolute error bounds of u, v, w against the exact values.
+    // Per-row coefficients: u(c) = u0 + du*c, likewise v and w; the bound
+    // of the position error, |1/w| * kx + cx in x (likewise y); the largest
+    // |1/w| for which that bound holds and is small.
     struct Row {
         double u0, du, v0, dv, w0, dw;
-        double eu, ev, ew;
+        double kx, cx, ky, cy, maxR;
     };
 
 private:
