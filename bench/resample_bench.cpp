@@ -3,7 +3,8 @@
 // cores, against a memcpy of the output and, where OpenCV is installed, its
 // warpPerspective on the same data. One line per measurement:
 //   <case> <threads> threads: <ns> ns/px
-// then the ratios of ours to OpenCV as "ratio-<case> <threads> threads: <r> x".
+// with the ratio of ours to OpenCV after each pair as
+//   ratio-<case> <threads> threads: <r> x
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "rectify/u_ricampiona.h"
 
@@ -24,16 +26,19 @@ namespace {
 
 constexpr int kW = 6000, kH = 4000;
 
-// Best of three runs, in ns per output pixel.
-double NsPerPixel(const std::function<void()>& run) {
-    double best = 1e300;
-    for (int i = 0; i < 3; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        run();
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count());
-    }
-    return best / (static_cast<double>(kW) * kH);
+// Best of five runs of each, in ns per output pixel. The runs of several
+// contenders alternate, so that a busy machine slows them alike.
+std::vector<double> NsPerPixel(const std::vector<std::function<void()>>& runs) {
+    std::vector<double> best(runs.size(), 1e300);
+    for (int round = 0; round < 5; ++round)
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            const auto t0 = std::chrono::steady_clock::now();
+            runs[i]();
+            const auto t1 = std::chrono::steady_clock::now();
+            best[i] = std::min(best[i], std::chrono::duration<double, std::nano>(t1 - t0).count());
+        }
+    for (double& b : best) b /= static_cast<double>(kW) * kH;
+    return best;
 }
 
 void Fill(Raster& r) {
@@ -99,44 +104,40 @@ int main() {
     long double toSource[3][3];
     const ResampleGeometry g = Oblique(toSource);
     const int all = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    std::pair<const char*, double> ours[2][2];  // [kind][threads 1 / all]
-
-    for (int t : {1, all}) {
-        const int ti = t == 1 ? 0 : 1;
-        for (Interpolation kind : {Interpolation::Nearest, Interpolation::Bilinear}) {
-            const char* name = kind == Interpolation::Nearest ? "nearest" : "bilinear";
-            const double ns = NsPerPixel([&] { Resample(ViewOf(src), out, g, kind, t); });
-            ours[kind == Interpolation::Nearest ? 0 : 1][ti] = {name, ns};
-            Print(name, t, ns);
-        }
-        if (t == all) break;
-    }
-    Print("memcpy", 1,
-          NsPerPixel([&] { std::memcpy(copy.Data(), out.Data(), sizeof(uint32_t) * kW * kH); }));
-
 #ifdef VEK_BENCH_OPENCV
     const cv::Mat cvSrc(kH, kW, CV_8UC4, src.Data());
-    cv::Mat cvOut(kH, kW, CV_8UC4, out.Data());
+    cv::Mat cvOut(kH, kW, CV_8UC4, copy.Data());
     cv::Mat M(3, 3, CV_64F);
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) M.at<double>(i, j) = static_cast<double>(toSource[i][j]);
-    const int flagsOf[2] = {cv::INTER_NEAREST, cv::INTER_LINEAR};
-    const char* names[2] = {"opencv-nearest", "opencv-bilinear"};
+#endif
+
     for (int t : {1, all}) {
-        const int ti = t == 1 ? 0 : 1;
-        cv::setNumThreads(t);
-        for (int k = 0; k < 2; ++k) {
-            const double ns = NsPerPixel([&] {
-                cv::warpPerspective(cvSrc, cvOut, M, cvOut.size(),
-                                    flagsOf[k] | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT,
-                                    cv::Scalar(0, 0, 0, 255));
+        for (Interpolation kind : {Interpolation::Nearest, Interpolation::Bilinear}) {
+            const bool nearest = kind == Interpolation::Nearest;
+            std::vector<std::function<void()>> runs = {
+                [&] { Resample(ViewOf(src), out, g, kind, t); }};
+#ifdef VEK_BENCH_OPENCV
+            runs.push_back([&] {
+                cv::setNumThreads(t);
+                cv::warpPerspective(
+                    cvSrc, cvOut, M, cvOut.size(),
+                    (nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR) | cv::WARP_INVERSE_MAP,
+                    cv::BORDER_CONSTANT, cv::Scalar(0, 0, 0, 255));
             });
-            Print(names[k], t, ns);
-            std::printf("ratio-%s %d threads: %.2f x\n", ours[k][ti].first, t,
-                        ours[k][ti].second / ns);
+#endif
+            const std::vector<double> ns = NsPerPixel(runs);
+            const char* name = nearest ? "nearest" : "bilinear";
+            Print(name, t, ns[0]);
+            if (ns.size() > 1) {
+                Print(nearest ? "opencv-nearest" : "opencv-bilinear", t, ns[1]);
+                std::printf("ratio-%s %d threads: %.2f x\n", name, t, ns[0] / ns[1]);
+            }
         }
         if (t == all) break;
     }
-#endif
+    Print(
+        "memcpy", 1,
+        NsPerPixel({[&] { std::memcpy(copy.Data(), out.Data(), sizeof(uint32_t) * kW * kH); }})[0]);
     return 0;
 }

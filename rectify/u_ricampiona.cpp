@@ -165,18 +165,29 @@ private:
     int reported_ = 0;
 };
 
+// Denominators of 0 and far positions divide by zero or overflow on the way
+// to a black pixel; those flags must not reach the caller.
+class FlagsKept {
+public:
+    FlagsKept() { std::feholdexcept(&env_); }
+    ~FlagsKept() { std::fesetenv(&env_); }
+    FlagsKept(const FlagsKept&) = delete;
+    FlagsKept& operator=(const FlagsKept&) = delete;
+
+private:
+    std::fenv_t env_;
+};
+
 }  // namespace
 
 void Resample(const RasterView& source, Raster& target, const ResampleGeometry& geometry,
               Interpolation kind, int threads, const ResampleProgress& progress) {
     if (target.Empty()) return;
-    // Denominators of 0 and far positions divide by zero or overflow on the
-    // way to a black pixel; those flags must not reach the caller.
-    std::fenv_t env;
-    std::feholdexcept(&env);
+    const FlagsKept flags;
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     Job job(source, target, geometry, kind);
-    std::vector<std::thread> helpers;
+    // jthreads join on the way out, also when the progress callback throws.
+    std::vector<std::jthread> helpers;
     for (int t = 1; t < threads; ++t) helpers.emplace_back([&job] { job.Work(); });
     auto last = std::chrono::steady_clock::now();
     job.Work([&] {
@@ -185,7 +196,6 @@ void Resample(const RasterView& source, Raster& target, const ResampleGeometry& 
         last = now;
         job.Report(progress);
     });
-    for (std::thread& t : helpers) t.join();
+    for (std::jthread& t : helpers) t.join();
     if (progress) job.Report(progress);
-    std::fesetenv(&env);
 }
