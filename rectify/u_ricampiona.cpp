@@ -185,6 +185,7 @@ void Resample(const RasterView& source, Raster& target, const ResampleGeometry& 
     if (target.Empty()) return;
     const FlagsKept flags;
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::min(threads, (target.Height() + kRowsPerChunk - 1) / kRowsPerChunk);
     Job job(source, target, geometry, kind);
     // jthreads join on the way out, also when the progress callback throws.
     std::vector<std::jthread> helpers;

@@ -154,7 +154,6 @@ RowMapper::RowMapper(const ResampleGeometry& g, int outWidth, int sourceWidth, i
 }
 
 void RowMapper::SetRow(int r) {
-    r_ = r;
     y_ = yin_ - s_ * r / fy_;
     const long double* p = p_;
     const long double step = s_ / fx_;
@@ -197,6 +196,10 @@ void RowMapper::ComputeSpan(long double u0, long double du, long double v0, long
                             long double w0, long double dw) {
     spanBegin_ = 0;
     spanEnd_ = outWidth_;
+    if (srcW_ <= 0 || srcH_ <= 0) {  // nothing to read: all black
+        spanEnd_ = 0;
+        return;
+    }
     const long double wFirst = w0, wLast = w0 + dw * (outWidth_ - 1);
     if (!(wFirst * wLast > 0) || !std::isfinite(wFirst * wLast)) return;
     const long double sign = wFirst > 0 ? 1 : -1;

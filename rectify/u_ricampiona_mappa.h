@@ -52,7 +52,6 @@ private:
     int outWidth_, srcW_, srcH_;
     Interpolation kind_;
     bool avx2_;
-    int r_ = 0;
     long double y_ = 0;
     Row row_{};
     int spanBegin_ = 0, spanEnd_ = 0;
