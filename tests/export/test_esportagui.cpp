@@ -170,6 +170,13 @@ TEST_F(ExportRun, DxfTableRegistersEditsDeletesMarksAndSaves) {
     main_->Action("Salvapunti1")->trigger();
     EXPECT_EQ(Read("punti.txt"), "1  200.000  150.000\r\n");
 
+    // Only a left press in DXF mode takes the readout.
+    main_->StatusBar1->SetPanel(0, "9.000");
+    DxfCollimationBranch(Qt::RightButton);
+    main_->rb_dxf->SetChecked(false);
+    DxfCollimationBranch(Qt::LeftButton);
+    EXPECT_NE(FormTabPtiDxf->Edit2->text(), "9.000");
+
     Table("Resettabella1");
     EXPECT_EQ(Cell(0, 1), "");
     EXPECT_EQ(PixelAt(192, 300), kGround);
@@ -208,6 +215,14 @@ TEST_F(ExportRun, DxfExportThroughTheWindowPausesPaintsAndEndsItsProgress) {
     EXPECT_GE(seenByTimer, 1);
     EXPECT_TRUE(FormDxf->ProgressBar1->isHidden());
     EXPECT_FALSE(FormDxf->StatusBar1->isHidden());
+
+    // A label size that overflows stops the export with a message, no file.
+    FormDxf->Edit1->setText("1e4000");
+    FormDxf->Edit2->setText("1e4000");
+    DialogSeam::PresetFileName(PathOf("enorme.dxf"));
+    FormDxf->Command("Salvadxf1")->trigger();
+    EXPECT_EQ(Files(), QStringList{"disegno.dxf"});
+    EXPECT_EQ(DialogSeam::Messages().size(), 1);
 }
 
 TEST_F(ExportRun, SalvaWritesTheCleanBitmapAndTheReportOfEitherMethod) {
