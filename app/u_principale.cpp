@@ -15,6 +15,7 @@
 #include "export/U_tabptidxf.h"
 #include "export/u_dxf.h"
 #include "export/u_georeferenzia.h"
+#include "export/u_salvacorretta_ui.h"
 #include "geometric/u_geom.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
@@ -389,7 +390,11 @@ void TFormPrincipale::Vek2Click() {
 // ---- Rectified image and export ---------------------------------------------
 
 void TFormPrincipale::Salva4Click() {
-    if (!cb_corr->Checked()) ShowNotice("2");
+    if (!cb_corr->Checked()) {
+        ShowNotice("2");
+        return;
+    }
+    SaveRectifiedPicture(SavePictureDialog1, CleanRectified, RectifiedImage(), this);
 }
 
 void TFormPrincipale::Chiudi2Click() {
@@ -406,6 +411,7 @@ void TFormPrincipale::Georeferenzia2Click() {
         ShowNotice("2");
         return;
     }
+    FormGeoreferenzia->ProposeWorldFile();
     FormGeoreferenzia->show();
 }
 

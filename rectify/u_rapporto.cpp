@@ -35,6 +35,14 @@ TFormRapporto::TFormRapporto(QWidget* parent)
     label("risoluzione immagine corretta (dpi) :", 8, 102);
     Edit7 = MakeEdit("Edit7", Body());
     Edit7->setGeometry(250, 102, 110, 20);
+    Label9 = new QLabel(Body());
+    Label9->setObjectName("Label9");
+    Label9->setGeometry(250, 128, 120, 18);
+    Label9->hide();
+    Label11 = new QLabel(Body());
+    Label11->setObjectName("Label11");
+    Label11->setGeometry(250, 150, 120, 18);
+    Label11->hide();
     for (int i = 0; i < 8; ++i) {
         EditEnds[i] = MakeEdit(QString("Edit%1").arg(11 + i), Body());
         EditEnds[i]->hide();

@@ -1,6 +1,7 @@
 // The ratio dialog of the geometric method: measured width and height.
 #pragma once
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 
@@ -12,7 +13,8 @@ class TFormRapporto : public ToolWindow {
 public:
     explicit TFormRapporto(QWidget* parent = nullptr);
     QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8;
-    QLineEdit* EditEnds[8];  // Edit11..Edit18, the ends of the two measures (hidden)
+    QLabel *Label9, *Label11;  // size in pixels and in centimetres, hidden until computed
+    QLineEdit* EditEnds[8];    // Edit11..Edit18, the ends of the two measures (hidden)
     StatusBar* StatusBar1;
     QProgressBar* ProgressBar1;
 };
