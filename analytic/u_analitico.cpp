@@ -282,13 +282,7 @@ ProjectiveFit MapBack(const DesignConditioning& c, const LeastSquaresSolution& s
     return f;
 }
 
-}  // namespace
-
-EstimationStatus EstimateProjective(const ControlPointList& list, ProjectiveEstimation& e) {
-    const int n = CountControlPoints(list);
-    if (n < MinControlPoints) return EstimationStatus::TooFewPoints;
-
-    FpGuard guard;
+void Clear(ProjectiveEstimation& e) {
     ZeroMatrix(e.A);
     ZeroMatrix(e.l);
     ZeroMatrix(e.P);
@@ -297,7 +291,17 @@ EstimationStatus EstimateProjective(const ControlPointList& list, ProjectiveEsti
     for (Matrix* m : {&r.x, &r.v, &r.Ninv, &r.SigmaX, &r.R, &r.SigmaV}) ZeroMatrix(*m);
     r.sigma0Squared = 0;
     e.fit = ProjectiveFit{};
+}
 
+}  // namespace
+
+EstimationStatus EstimateProjective(const ControlPointList& list, ProjectiveEstimation& e) {
+    const int n = CountControlPoints(list);
+    if (n < MinControlPoints) return EstimationStatus::TooFewPoints;
+
+    FpGuard guard;
+    Clear(e);
+    LeastSquaresSolution& r = e.solved;
     e.conditioning = CenteredConditioning(list, n);
     BuildDesignMatrix(list, e.conditioning, e.A, e.l);
     ScaleDesignColumns(e.A, e.conditioning);

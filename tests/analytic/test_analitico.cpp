@@ -218,6 +218,10 @@ Agreement Agree(const ProjectiveFit& f, const Reference& ref) {
         a.variances = std::max(a.variances, RelativeTo(f.covariance[i][i], ref.varP[i]));
     }
     a.sigma0 = RelativeTo(f.sigma0Squared, ref.s2);
+    if (f.residuals.size() != ref.v.size()) {  // a refused estimation has none
+        a.residuals = a.standardised = 1;
+        return a;
+    }
     const long double vScale = std::max(MaxAbs(ref.v), 1e-12L);
     const long double rScale = std::max(MaxAbs(ref.R), 1.0L);
     for (size_t i = 0; i < ref.v.size(); ++i) {
@@ -311,6 +315,9 @@ INSTANTIATE_TEST_SUITE_P(Sizes, AgainstQr, ::testing::Values(4, 8, 64, 150));
 struct Offset {
     long double X0, Y0;
 };
+void PrintTo(const Offset& o, std::ostream* os) {
+    *os << static_cast<double>(o.X0) << " / " << static_cast<double>(o.Y0);
+}
 
 class NationalGrid : public ::testing::TestWithParam<Offset> {
 protected:
