@@ -160,6 +160,10 @@ DesignConditioning::Square DesignConditioning::T() const {
     t[5] = {0, -x0, 0, -y0, 0, 1, 0, 0};
     t[6] = {0, 0, 0, 0, 0, 0, ux, -uy};
     t[7] = {0, 0, 0, 0, 0, 0, uy, ux};
+    // Then a_j = z_j - beta[j][0] z_7 - beta[j][1] z_8 for the affine unknowns.
+    for (auto& row : t)
+        for (int c = 0; c < 2; ++c)
+            for (int j = 0; j < 6; ++j) row[6 + c] -= row[j] * beta[j][c];
     for (auto& row : t)
         for (int j = 0; j < ProjectiveUnknowns; ++j) row[j] = std::ldexp(row[j], -exponent[j]);
     return t;
@@ -195,6 +199,69 @@ void BuildDesignMatrix(const ControlPointList& list, const DesignConditioning& c
         }
         l.Cell[2 * k - 1][1] = X;
         l.Cell[2 * k][1] = Y;
+    }
+}
+
+namespace {
+
+// Least-squares multiples b of (x~, y~, 1) fitting column col over the rows
+// first, first + 2, ... of a, the affine columns being j0, j0 + 2, j0 + 4.
+// False when those three columns are (nearly) dependent.
+bool AffineFit(const Matrix& a, int first, int j0, int col, long double b[3]) {
+    long double g[3][4] = {};
+    for (int i = first; i <= a.Rows; i += 2)
+        for (int r = 0; r < 3; ++r) {
+            for (int k = 0; k < 3; ++k) g[r][k] += a.Cell[i][j0 + 2 * r] * a.Cell[i][j0 + 2 * k];
+            g[r][3] += a.Cell[i][j0 + 2 * r] * a.Cell[i][col];
+        }
+    const long double scale = std::max({g[0][0], g[1][1], g[2][2]});
+    for (int k = 0; k < 3; ++k) {
+        int pivot = k;
+        for (int r = k + 1; r < 3; ++r)
+            if (std::fabs(g[r][k]) > std::fabs(g[pivot][k])) pivot = r;
+        std::swap(g[k], g[pivot]);
+        if (!(std::fabs(g[k][k]) > 1e-12L * scale)) return false;
+        for (int r = k + 1; r < 3; ++r) {
+            const long double f = g[r][k] / g[k][k];
+            for (int j = k; j < 4; ++j) g[r][j] -= f * g[k][j];
+        }
+    }
+    for (int k = 2; k >= 0; --k) {
+        long double sum = g[k][3];
+        for (int j = k + 1; j < 3; ++j) sum -= g[k][j] * b[j];
+        b[k] = sum / g[k][k];
+    }
+    return true;
+}
+
+long double LargestMagnitude(const Matrix& a, int col) {
+    long double largest = 0;
+    for (int i = 1; i <= a.Rows; ++i) largest = std::max(largest, std::fabs(a.Cell[i][col]));
+    return largest;
+}
+
+}  // namespace
+
+void DecoupleDenominatorColumns(Matrix& a, DesignConditioning& c) {
+    for (int cc = 0; cc < 2; ++cc) {
+        const int col = 7 + cc;
+        long double bx[3], by[3];
+        if (!AffineFit(a, 1, 1, col, bx) || !AffineFit(a, 2, 2, col, by)) return;
+        std::vector<long double> rest(a.Rows + 1);
+        for (int i = 1; i <= a.Rows; ++i) {
+            const long double* b = i % 2 ? bx : by;
+            const int j0 = i % 2 ? 1 : 2;
+            rest[i] = a.Cell[i][col] -
+                      (b[0] * a.Cell[i][j0] + b[1] * a.Cell[i][j0 + 2] + b[2] * a.Cell[i][j0 + 4]);
+        }
+        long double largestRest = 0;
+        for (int i = 1; i <= a.Rows; ++i) largestRest = std::max(largestRest, std::fabs(rest[i]));
+        if (!(largestRest >= std::ldexp(LargestMagnitude(a, col), -40))) continue;
+        for (int i = 1; i <= a.Rows; ++i) a.Cell[i][col] = rest[i];
+        for (int k = 0; k < 3; ++k) {
+            c.beta[2 * k][cc] = bx[k];
+            c.beta[2 * k + 1][cc] = by[k];
+        }
     }
 }
 
@@ -304,6 +371,7 @@ EstimationStatus EstimateProjective(const ControlPointList& list, ProjectiveEsti
     LeastSquaresSolution& r = e.solved;
     e.conditioning = CenteredConditioning(list, n);
     BuildDesignMatrix(list, e.conditioning, e.A, e.l);
+    DecoupleDenominatorColumns(e.A, e.conditioning);
     ScaleDesignColumns(e.A, e.conditioning);
     IdentityMatrix(e.P);
     e.P.Rows = 2 * n;

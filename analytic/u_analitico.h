@@ -88,6 +88,9 @@ InversionStatus SolveLeastSquares(Matrix& a, Matrix& l, Matrix& p, LeastSquaresS
 struct DesignConditioning {
     long double x0 = 0, y0 = 0, X0 = 0, Y0 = 0;
     long double ux = 1, uy = 0;
+    // beta[j][c]: the multiple of column j + 1 (an affine one, j < 6) taken
+    // out of denominator column 7 + c by DecoupleDenominatorColumns.
+    std::array<std::array<long double, 2>, 6> beta{};
     std::array<int, ProjectiveUnknowns> exponent{};  // column j scaled by 2^-exponent[j]
 
     // T (8 x 8, row i gives p(i+1)) and d.
@@ -150,6 +153,15 @@ int CountControlPoints(const ControlPointList& list);
 // [x, 0, y, 0, 1, 0, -x*X, -y*X] with l = X, row 2k the same for Y.
 void BuildDesignMatrix(const ControlPointList& list, const DesignConditioning& c, Matrix& a,
                        Matrix& l);
+
+// Takes out of the two denominator columns (7, 8) their least-squares fit by
+// the affine columns of the same rows (1, 3, 5 on the X rows; 2, 4, 6 on the
+// Y rows), recording the multiples in c.beta. For a nearly affine view far
+// from the input origin those columns are otherwise almost a combination of
+// the affine ones. A column whose remainder is below 2^-40 of its size, and
+// every column when the input points are collinear, is left as it is, so a
+// singular layout stays singular instead of showing its rounding.
+void DecoupleDenominatorColumns(Matrix& a, DesignConditioning& c);
 
 // Scales every column of A by the power of two that brings its largest
 // magnitude into [1, 2), recording the exponents in c.
