@@ -80,6 +80,8 @@ InversionStatus SolveLeastSquares(Matrix& a, Matrix& l, Matrix& p, LeastSquaresS
 //  - the denominator's coefficients (p7, p8) are turned to lie along and
 //    across the input centre (ux, uy): far from the origin the columns of p7
 //    and p8 are otherwise nearly parallel;
+//  - the affine part of those two columns is taken out
+//    (DecoupleDenominatorColumns), which a view with little perspective needs;
 //  - every column is scaled by a power of two, which is exact.
 // Residuals, unit variance and standardised residuals are the same for both
 // sets of unknowns; the parameters map back by p = T z + d, their
@@ -111,9 +113,10 @@ struct ProjectiveFit {
     long double sigma0Squared = 0;
 };
 
-// One step of iterative refinement of a solution of SolveLeastSquares on the
-// same a, l and the P it left: x -= Ninv A'P v, then v = Ax - l, the unit
-// variance, Sx, Sv (which scales with the unit variance) and R anew. Where
+// One step of iterative refinement of a solution of SolveLeastSquares with
+// unit weights, on the same a and l and the P the solve left (only its
+// diagonal is read, for the unit variance): x -= Ninv A' v, then v = Ax - l,
+// the unit variance, Sx, Sv (which scales with the unit variance) and R anew. Where
 // the normal matrix is ill-conditioned the solve leaves the last digits of x
 // uncertain; the residuals, small beside the observations, would show them.
 // The step brings x to the least-squares solution to working precision.
