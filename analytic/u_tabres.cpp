@@ -1,7 +1,6 @@
 #include "analytic/u_tabres.h"
 
 #include <cmath>
-#include <memory>
 
 #include "analytic/u_analitico.h"
 #include "analytic/u_tabrpar.h"
@@ -28,7 +27,8 @@ QString EstimationFailureText(EstimationStatus status) {
         case EstimationStatus::FloatingPointFault:
             return "Calcolo interrotto: divisione per zero, operazione non valida o "
                    "overflow nel calcolo dei parametri.";
-        case EstimationStatus::Ok: break;
+        case EstimationStatus::Ok:
+            break;
     }
     return {};
 }
@@ -46,25 +46,25 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
     StatusBar1 = AddStatusBar({200, 60});
-    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this, &TFormTabRes::calcolaparametridiretti1Click);
-    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this, &TFormTabRes::calcolaparametriinversi1Click);
+    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this,
+               &TFormTabRes::calcolaparametridiretti1Click);
+    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this,
+               &TFormTabRes::calcolaparametriinversi1Click);
     AddCommand("vedi parametri", "vediparametri1", this, &TFormTabRes::vediparametri1Click);
     AddCommand("disegna residui", "disegnaresidui1", this, &TFormTabRes::disegnaresidui1Click);
     AddCommand("salva residui", "salvaresidui1", this, &TFormTabRes::salvaresidui1Click);
     AddCommand("chiudi", "chiudi1", this, &TFormTabRes::chiudi1Click);
 }
 
-// The parameters go into a scratch vector that is dropped afterwards.
 void TFormTabRes::Estimate(bool inverse) {
     if (!FormPrincipale->cb_fot->Checked()) {
         ShowNotice("5");
         return;
     }
-    auto p = std::make_unique<Matrix>();
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
-    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par, *p)
-                                              : ComputeDirectParameters(uni, *StringGrid1, par, *p);
+    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par)
+                                              : ComputeDirectParameters(uni, *StringGrid1, par);
     StringGrid1->Repaint();
     par.Repaint();
     if (outcome.status != EstimationStatus::Ok) {
