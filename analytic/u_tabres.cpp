@@ -1,5 +1,6 @@
 #include "analytic/u_tabres.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -9,6 +10,7 @@
 #include "app/u_forms.h"
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
+#include "platform/fonts.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
@@ -28,7 +30,8 @@ QString EstimationFailureText(EstimationStatus status) {
         case EstimationStatus::FloatingPointFault:
             return "Calcolo interrotto: divisione per zero, operazione non valida o "
                    "overflow nel calcolo dei parametri.";
-        case EstimationStatus::Ok: break;
+        case EstimationStatus::Ok:
+            break;
     }
     return {};
 }
@@ -39,19 +42,30 @@ TFormTabRes::TFormTabRes(QWidget* parent)
       SaveDialog1(FileDialog::Save, "(*.res)|*.res|tutti i file|*.*", ".res", "res"),
       ColorDialog1(Qt::cyan) {
     resize(355, 220);
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(DesignFont());
     StringGrid1 = MakeTableGrid(Body(), 7, 500, {44, 70, 70, 70, 70, 70, 70}, false);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setCursor(Qt::PointingHandCursor);
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
     StatusBar1 = AddStatusBar({200, 60});
-    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this, &TFormTabRes::calcolaparametridiretti1Click);
-    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this, &TFormTabRes::calcolaparametriinversi1Click);
+    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this,
+               &TFormTabRes::calcolaparametridiretti1Click);
+    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this,
+               &TFormTabRes::calcolaparametriinversi1Click);
     AddCommand("vedi parametri", "vediparametri1", this, &TFormTabRes::vediparametri1Click);
     AddCommand("disegna residui", "disegnaresidui1", this, &TFormTabRes::disegnaresidui1Click);
     AddCommand("salva residui", "salvaresidui1", this, &TFormTabRes::salvaresidui1Click);
     AddCommand("chiudi", "chiudi1", this, &TFormTabRes::chiudi1Click);
+}
+
+void TFormTabRes::ShowStandardised(bool on) {
+    resize(std::max(on ? 497 : 355, StringGrid1->WidthForColumns(on ? 7 : 5)), height());
+}
+
+void TFormTabRes::FitToValues() {
+    StringGrid1->FitColumnsToText();
+    const bool standardised = FormOpzioni && FormOpzioni->cb_resstand->Checked();
+    resize(std::max(width(), StringGrid1->WidthForColumns(standardised ? 7 : 5)), height());
 }
 
 // The parameters go into a scratch vector that is dropped afterwards.
@@ -67,6 +81,8 @@ void TFormTabRes::Estimate(bool inverse) {
                                               : ComputeDirectParameters(uni, *StringGrid1, par, *p);
     StringGrid1->Repaint();
     par.Repaint();
+    FitToValues();
+    FormTabPar->FitToValues();
     if (outcome.status != EstimationStatus::Ok) {
         ShowErrorBox(this, EstimationFailureText(outcome.status));
         return;

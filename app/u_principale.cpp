@@ -16,6 +16,7 @@
 #include "export/u_dxf.h"
 #include "export/u_georeferenzia.h"
 #include "geometric/u_geom.h"
+#include "platform/fonts.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
 #include "tables/u_omnia_ui.h"
@@ -28,13 +29,14 @@
 
 TFormPrincipale::TFormPrincipale(QWidget* parent)
     : QMainWindow(parent),
-      OpenPictureDialog1(FileDialog::Open,
-                         "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
+      OpenPictureDialog1(
+          FileDialog::Open,
+          "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
       SavePictureDialog1(FileDialog::Save, "Bitmaps (*.bmp)|*.bmp", ".bmp", "bmp"),
       ColorDialog1(Qt::red) {
     setObjectName("FormPrincipale");
     setWindowTitle("  Vek");
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(DesignFont());
     MdiArea = new QMdiArea(this);
     MdiArea->setObjectName("MdiArea");
     setCentralWidget(MdiArea);
@@ -93,8 +95,10 @@ void TFormPrincipale::BuildMenu() {
     QMenu* vis = sub(N9, "Visualizza", "Visualizza1");
     AddItem(vis, "Zoom", "Zoom2", &TFormPrincipale::Zoom2Click);
     AddItem(vis, "Pan", "Pan2", &TFormPrincipale::Pan2Click);
-    AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click)->setCheckable(true);
-    AddItem(vis, "Disponi verticali", "Disponiverticali1", &TFormPrincipale::Disponiverticali1Click);
+    AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click)
+        ->setCheckable(true);
+    AddItem(vis, "Disponi verticali", "Disponiverticali1",
+            &TFormPrincipale::Disponiverticali1Click);
     AddItem(vis, "Opzioni", "Opzioni2", &TFormPrincipale::Opzioni2Click);
     N9->addSeparator();
     QMenu* tab = sub(N9, "Tabelle", "Tabelle2");
@@ -276,7 +280,7 @@ void TFormPrincipale::Navigatore2Click() {
         FormNaviga->hide();
         return;
     }
-    FormNaviga->PlaceAtRight(width());
+    FormNaviga->PlaceAtRight();
     item->setChecked(true);
     FormNaviga->show();
 }
@@ -300,11 +304,13 @@ void TFormPrincipale::Opzioni2Click() { FormOpzioni->show(); }
 // ---- Tabelle ----------------------------------------------------------------
 
 void TFormPrincipale::Visualizza6Click() {
-    FormTabImm->PlaceAtRight(width());
+    FormTabImm->PlaceAtRight();
     FormTabImm->show();
 }
 
-void TFormPrincipale::Salva5Click() { SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva5Click() {
+    SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, "nxy");
+}
 
 void TFormPrincipale::Carica4Click() {
     LoadTable(FormTabImm->OpenDialog1, *FormTabImm->StringGrid1, "nxy");
@@ -313,7 +319,9 @@ void TFormPrincipale::Carica4Click() {
 
 void TFormPrincipale::Visualizza7Click() { FormTabOgg->show(); }
 
-void TFormPrincipale::Salva6Click() { SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva6Click() {
+    SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, "nxy");
+}
 
 void TFormPrincipale::Carica5Click() {
     LoadTable(FormTabOgg->OpenDialog1, *FormTabOgg->StringGrid1, "nxy_1");
@@ -322,7 +330,9 @@ void TFormPrincipale::Carica5Click() {
 
 void TFormPrincipale::Visualizza8Click() { FormTabFot->show(); }
 
-void TFormPrincipale::Salva7Click() { SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, "nxyxy"); }
+void TFormPrincipale::Salva7Click() {
+    SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, "nxyxy");
+}
 
 void TFormPrincipale::Carica6Click() {
     FormTabFot->LoadUnionTable();
@@ -336,7 +346,7 @@ void TFormPrincipale::Individuarette2Click() {
         ShowNotice("1");
         return;
     }
-    FormGeom->PlaceAtRight(width());
+    FormGeom->PlaceAtRight();
     FormGeom->show();
 }
 
@@ -414,7 +424,7 @@ void TFormPrincipale::Disegnapunti1Click() {
         ShowNotice("2");
         return;
     }
-    FormTabPtiDxf->PlaceAtRight(width(), 0);
+    FormTabPtiDxf->PlaceAtRight(0);
     FormTabPtiDxf->show();
 }
 
