@@ -95,7 +95,11 @@ void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }
 
 void TFormTabRes::calcolaparametriinversi1Click() { Estimate(true); }
 
-void TFormTabRes::vediparametri1Click() { FormTabPar->show(); }
+// The parameters open beside the residuals, where neither hides the other.
+void TFormTabRes::vediparametri1Click() {
+    if (!FormTabPar->isVisible()) FormTabPar->PlaceBeside(this);
+    FormTabPar->show();
+}
 
 void TFormTabRes::disegnaresidui1Click() {
     if (!FormPrincipale->cb_imm->Checked() || !ImageWindow) {

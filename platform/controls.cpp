@@ -122,6 +122,11 @@ void ToolWindow::PlaceCentred() {
                  QPoint((main.width() - own.width()) / 2, (main.height() - own.height()) / 2));
 }
 
+void ToolWindow::PlaceBeside(const QWidget* other) {
+    const QRect o = other->frameGeometry();
+    MoveOnScreen({o.right() + 1 + 5, o.top()});
+}
+
 void ToolWindow::showEvent(QShowEvent* event) {
     if (!testAttribute(Qt::WA_Moved) && parentWidget()) PlaceCentred();
     QWidget::showEvent(event);

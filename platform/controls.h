@@ -72,6 +72,8 @@ public:
     void PlaceAtRight(int margin = 5);
     // Centred over the owner's frame, kept on its screen.
     void PlaceCentred();
+    // Just right of another window, tops aligned, kept on screen.
+    void PlaceBeside(const QWidget* other);
 
 protected:
     // A window that nothing has placed yet opens centred over its owner,

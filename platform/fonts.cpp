@@ -46,9 +46,9 @@ QIcon VekIcon() {
 
 int TitleFitWidth(const QString& caption) {
     // Window managers draw titles in a bold sans font of about 11 pixels,
-    // beside a 16-pixel icon and up to two buttons.
+    // between the window's icon and three buttons, with some padding.
     QFont title("Sans");
     title.setPixelSize(11);
     title.setBold(true);
-    return QFontMetrics(title).horizontalAdvance(caption) + 64;
+    return QFontMetrics(title).horizontalAdvance(caption) + 120;
 }

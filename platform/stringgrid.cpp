@@ -69,6 +69,7 @@ void StringGrid::FitColumnsToText() {
     // A cell's text stands between two focus-frame margins and a grid line.
     const int pad = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
     for (int c = 0; c < ColCount(); ++c) {
+        if (isColumnHidden(c)) continue;
         int w = std::max(c < designWidths_.size() ? designWidths_[c] : columnWidth(c),
                          horizontalHeader()->sectionSizeHint(c));
         for (int r = 1; r < RowCount(); ++r) {

@@ -36,7 +36,7 @@ public:
     StringGrid(int cols, int rows, QWidget* parent = nullptr);
     // The designed column widths; FitColumnsToText never goes below them.
     void SetColumnWidths(const QVector<int>& widths);
-    // Widens each column to show its widest text whole, title included.
+    // Widens each shown column to show its widest text whole, title included.
     void FitColumnsToText();
     // The grid width that shows columns 0..n-1 whole: the columns, the frame
     // and the vertical scroll bar when it can show.

@@ -71,6 +71,7 @@ TEST_F(Look, StatusPanelsGrowToTheirTextAndTheLastReachesTheEdge) {
 
 TEST_F(Look, ResultsWindowsShowEveryValueWholeAndATooNarrowGridScrolls) {
     LoadFacadeUnion();
+    main_->Action("Residui2")->trigger();
     FormTabRes->Command("calcolaparametridiretti1")->trigger();
     FormTabRes->Command("vediparametri1")->trigger();
     Settle(FormTabRes);
@@ -80,11 +81,14 @@ TEST_F(Look, ResultsWindowsShowEveryValueWholeAndATooNarrowGridScrolls) {
     StringGrid& res = *FormTabRes->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
     ExpectColumnsWhole(res, 7, 12);
-    ExpectColumnsWhole(par, 3, 8);
+    ExpectColumnsWhole(par, 2, 8);
     EXPECT_GE(FormTabRes->width(), res.WidthForColumns(5));
     EXPECT_GE(FormTabPar->width(), par.WidthForColumns(2));
-    EXPECT_LT(FormTabPar->width(), par.WidthForColumns(3));  // the variances wait for the option
+    EXPECT_TRUE(par.isColumnHidden(2));  // no variance shows cut before the option
+    EXPECT_FALSE(FormTabPar->frameGeometry().intersects(FormTabRes->frameGeometry()));
     FormOpzioni->cb_varcovar->click();
+    EXPECT_FALSE(par.isColumnHidden(2));
+    ExpectColumnsWhole(par, 3, 8);
     EXPECT_GE(FormTabPar->width(), par.WidthForColumns(3));
     FormOpzioni->cb_resstand->click();
     EXPECT_GE(FormTabRes->width(), res.WidthForColumns(7));
