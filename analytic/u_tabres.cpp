@@ -1,5 +1,6 @@
 #include "analytic/u_tabres.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analytic/u_analitico.h"
@@ -8,6 +9,7 @@
 #include "app/u_forms.h"
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
+#include "platform/fonts.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
@@ -39,9 +41,8 @@ TFormTabRes::TFormTabRes(QWidget* parent)
       SaveDialog1(FileDialog::Save, "(*.res)|*.res|tutti i file|*.*", ".res", "res"),
       ColorDialog1(Qt::cyan) {
     resize(355, 220);
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(DesignFont());
     StringGrid1 = MakeTableGrid(Body(), 7, 500, {44, 70, 70, 70, 70, 70, 70}, false);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setCursor(Qt::PointingHandCursor);
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
@@ -56,6 +57,16 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     AddCommand("chiudi", "chiudi1", this, &TFormTabRes::chiudi1Click);
 }
 
+void TFormTabRes::ShowStandardised(bool on) {
+    resize(std::max(on ? 497 : 355, StringGrid1->WidthForColumns(on ? 7 : 5)), height());
+}
+
+void TFormTabRes::FitToValues() {
+    StringGrid1->FitColumnsToText();
+    const bool standardised = FormOpzioni && FormOpzioni->cb_resstand->Checked();
+    resize(std::max(width(), StringGrid1->WidthForColumns(standardised ? 7 : 5)), height());
+}
+
 void TFormTabRes::Estimate(bool inverse) {
     if (!FormPrincipale->cb_fot->Checked()) {
         ShowNotice("5");
@@ -67,6 +78,8 @@ void TFormTabRes::Estimate(bool inverse) {
                                               : ComputeDirectParameters(uni, *StringGrid1, par);
     StringGrid1->Repaint();
     par.Repaint();
+    FitToValues();
+    FormTabPar->FitToValues();
     if (outcome.status != EstimationStatus::Ok) {
         ShowErrorBox(this, EstimationFailureText(outcome.status));
         return;
@@ -79,7 +92,11 @@ void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }
 
 void TFormTabRes::calcolaparametriinversi1Click() { Estimate(true); }
 
-void TFormTabRes::vediparametri1Click() { FormTabPar->show(); }
+// The parameters open beside the residuals, where neither hides the other.
+void TFormTabRes::vediparametri1Click() {
+    if (!FormTabPar->isVisible()) FormTabPar->PlaceBeside(this);
+    FormTabPar->show();
+}
 
 void TFormTabRes::disegnaresidui1Click() {
     if (!FormPrincipale->cb_imm->Checked() || !ImageWindow) {

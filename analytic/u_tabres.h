@@ -19,6 +19,13 @@ public:
     FileDialog SaveDialog1;
     ColorDialog ColorDialog1;
 
+    // The options' width: 497 with the standardised residuals, 355 without,
+    // or wider when the values need it.
+    void ShowStandardised(bool on);
+    // After a fill: every column as wide as its values, and the window as
+    // wide as the columns it shows; a narrower window scrolls.
+    void FitToValues();
+
 public slots:
     void calcolaparametridiretti1Click();
     void calcolaparametriinversi1Click();

@@ -12,6 +12,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint) {
     setObjectName("FormAbout");
+    setWindowTitle("Vek");
     setFixedSize(329, 180);
     setAutoFillBackground(true);
     QPalette pal = palette();

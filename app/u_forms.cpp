@@ -1,5 +1,7 @@
 #include "app/u_forms.h"
 
+#include <QApplication>
+
 #include "analytic/u_matrici.h"
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
@@ -12,6 +14,7 @@
 #include "export/u_dxf.h"
 #include "export/u_georeferenzia.h"
 #include "geometric/u_geom.h"
+#include "platform/fonts.h"
 #include "rectify/u_anteprima.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
@@ -57,6 +60,9 @@ int MeasurePhase = 0;
 TFormPrincipale* CreateApplicationWindows() {
     // Tool windows are owned by the main window (so they stay above it) and
     // live until it goes.
+    // Every window is drawn in the designed font and carries Vek's icon.
+    QApplication::setFont(DesignFont());
+    QApplication::setWindowIcon(VekIcon());
     FormPrincipale = new TFormPrincipale;
     QWidget* owner = FormPrincipale;
     FormAbout = new TFormAbout(owner);
@@ -86,6 +92,12 @@ TFormPrincipale* CreateApplicationWindows() {
     SetTableHeader(*FormTabPar->StringGrid1, "npar");
     SetTableHeader(*FormGeom->StringGrid1, "nrette");
     SetTableHeader(*FormGeom->StringGrid2, "nrette");
+    // Titles wider than their designed columns widen them.
+    for (StringGrid* g : {FormTabImm->StringGrid1, FormTabOgg->StringGrid1, FormTabFot->StringGrid1,
+                          FormTabPtiDxf->StringGrid1, FormGeom->StringGrid1, FormGeom->StringGrid2})
+        g->FitColumnsToText();
+    FormTabRes->FitToValues();
+    FormTabPar->FitToValues();
     // The geometric matrix routines report a failure in the method panel.
     SetMatrixErrorSink([](const std::string& text) {
         if (FormPrincipale) FormPrincipale->StatusBar1->SetPanel(2, QString::fromStdString(text));

@@ -17,6 +17,7 @@
 #include "export/u_georeferenzia.h"
 #include "export/u_salvacorretta_ui.h"
 #include "geometric/u_geom.h"
+#include "platform/fonts.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
 #include "tables/u_omnia_ui.h"
@@ -29,13 +30,14 @@
 
 TFormPrincipale::TFormPrincipale(QWidget* parent)
     : QMainWindow(parent),
-      OpenPictureDialog1(FileDialog::Open,
-                         "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
+      OpenPictureDialog1(
+          FileDialog::Open,
+          "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
       SavePictureDialog1(FileDialog::Save, "Bitmaps (*.bmp)|*.bmp", ".bmp", "bmp"),
       ColorDialog1(Qt::red) {
     setObjectName("FormPrincipale");
     setWindowTitle("  Vek");
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(DesignFont());
     MdiArea = new QMdiArea(this);
     MdiArea->setObjectName("MdiArea");
     setCentralWidget(MdiArea);
@@ -94,8 +96,10 @@ void TFormPrincipale::BuildMenu() {
     QMenu* vis = sub(N9, "Visualizza", "Visualizza1");
     AddItem(vis, "Zoom", "Zoom2", &TFormPrincipale::Zoom2Click);
     AddItem(vis, "Pan", "Pan2", &TFormPrincipale::Pan2Click);
-    AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click)->setCheckable(true);
-    AddItem(vis, "Disponi verticali", "Disponiverticali1", &TFormPrincipale::Disponiverticali1Click);
+    AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click)
+        ->setCheckable(true);
+    AddItem(vis, "Disponi verticali", "Disponiverticali1",
+            &TFormPrincipale::Disponiverticali1Click);
     AddItem(vis, "Opzioni", "Opzioni2", &TFormPrincipale::Opzioni2Click);
     N9->addSeparator();
     QMenu* tab = sub(N9, "Tabelle", "Tabelle2");
@@ -277,7 +281,7 @@ void TFormPrincipale::Navigatore2Click() {
         FormNaviga->hide();
         return;
     }
-    FormNaviga->PlaceAtRight(width());
+    FormNaviga->PlaceAtRight();
     item->setChecked(true);
     FormNaviga->show();
 }
@@ -301,11 +305,13 @@ void TFormPrincipale::Opzioni2Click() { FormOpzioni->show(); }
 // ---- Tabelle ----------------------------------------------------------------
 
 void TFormPrincipale::Visualizza6Click() {
-    FormTabImm->PlaceAtRight(width());
+    FormTabImm->PlaceAtRight();
     FormTabImm->show();
 }
 
-void TFormPrincipale::Salva5Click() { SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva5Click() {
+    SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, "nxy");
+}
 
 void TFormPrincipale::Carica4Click() {
     LoadTable(FormTabImm->OpenDialog1, *FormTabImm->StringGrid1, "nxy");
@@ -314,7 +320,9 @@ void TFormPrincipale::Carica4Click() {
 
 void TFormPrincipale::Visualizza7Click() { FormTabOgg->show(); }
 
-void TFormPrincipale::Salva6Click() { SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva6Click() {
+    SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, "nxy");
+}
 
 void TFormPrincipale::Carica5Click() {
     LoadTable(FormTabOgg->OpenDialog1, *FormTabOgg->StringGrid1, "nxy_1");
@@ -323,7 +331,9 @@ void TFormPrincipale::Carica5Click() {
 
 void TFormPrincipale::Visualizza8Click() { FormTabFot->show(); }
 
-void TFormPrincipale::Salva7Click() { SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, "nxyxy"); }
+void TFormPrincipale::Salva7Click() {
+    SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, "nxyxy");
+}
 
 void TFormPrincipale::Carica6Click() {
     FormTabFot->LoadUnionTable();
@@ -337,7 +347,7 @@ void TFormPrincipale::Individuarette2Click() {
         ShowNotice("1");
         return;
     }
-    FormGeom->PlaceAtRight(width());
+    FormGeom->PlaceAtRight();
     FormGeom->show();
 }
 
@@ -420,7 +430,7 @@ void TFormPrincipale::Disegnapunti1Click() {
         ShowNotice("2");
         return;
     }
-    FormTabPtiDxf->PlaceAtRight(width(), 0);
+    FormTabPtiDxf->PlaceAtRight(0);
     FormTabPtiDxf->show();
 }
 

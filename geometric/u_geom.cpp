@@ -349,6 +349,7 @@ void TFormGeom::Calcoloparametri1Click() {
     }
     NormalizeGridDecimals(par);
     par.Repaint();
+    FormTabPar->FitToValues();
     FormTabPar->show();
     main->cb_fot->SetChecked(true);
     ComputeAreaExtent();

@@ -37,6 +37,7 @@ void TFormTabFot::Creafilefot1Click() {
     // filled the rows up to it: nothing of the old grid survives a build.
     ClearGrid(*StringGrid1);
     BuildUnionTable(*FormTabImm->StringGrid1, *FormTabOgg->StringGrid1, *StringGrid1);
+    FitGridWindow(*StringGrid1);
     ApplyFotRule();
 }
 

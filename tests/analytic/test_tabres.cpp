@@ -1,5 +1,6 @@
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "analytic/u_proiettiva.h"
 #include "analytic/u_tabres.h"
@@ -53,7 +54,10 @@ protected:
 
 TEST_F(Residuals, WindowsAsDesigned) {
     EXPECT_EQ(FormTabRes->size(), QSize(355, 220));
-    EXPECT_EQ(FormTabPar->size(), QSize(142, 206));
+    // 142 as designed, unless its title or its column titles need more.
+    EXPECT_EQ(FormTabPar->height(), 206);
+    EXPECT_EQ(FormTabPar->width(), std::max({142, FormTabPar->minimumWidth(),
+                                             FormTabPar->StringGrid1->WidthForColumns(2)}));
     EXPECT_EQ(FormTabRes->StatusBar1->PanelCount(), 2);
     StatusBar* parBar = FormTabPar->findChild<StatusBar*>("StatusBar1");
     ASSERT_TRUE(parBar);
