@@ -3,17 +3,24 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "platform/fileio.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
 
+namespace {
+FileFailure ReadFailureOf(TableIo result) {
+    return result == TableIo::ReadError ? FileFailure::ReadError : FileFailure::CannotOpen;
+}
+}  // namespace
+
 bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword) {
     if (!dialog.Execute(grid.window())) return false;
-    const std::string path = dialog.FileName.toStdString();
+    const std::string path = PathFromDialogName(dialog.FileName);
     std::vector<TablePoint> points;
     if (HasTableReader(keyword)) {
         const TableIo result = ReadTableFile(path, keyword, points);
         if (result != TableIo::Ok) {
-            ShowErrorBox(grid.window(), QString::fromStdString(TableIoMessage(result, path)));
+            ShowErrorBox(grid.window(), FileFailureMessage(ReadFailureOf(result), dialog.FileName));
             return false;
         }
     }
@@ -28,13 +35,7 @@ bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword)
 bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& keyword) {
     if (!dialog.Execute(grid.window())) return false;
     if (!HasTableWriter(keyword)) return false;
-    const std::string path = dialog.FileName.toStdString();
-    const TableIo result = WriteTableFile(path, grid, keyword);
-    if (result != TableIo::Ok) {
-        ShowErrorBox(grid.window(), QString::fromStdString(TableIoMessage(result, path)));
-        return false;
-    }
-    return true;
+    return SaveFileBytes(grid.window(), dialog.FileName, TableFileBytes(grid, keyword));
 }
 
 void NormalizeEditDecimal(QLineEdit* edit) {

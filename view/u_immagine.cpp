@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -14,6 +13,8 @@
 #include "app/u_principale.h"
 #include "app/u_stato.h"
 #include "platform/dialogs.h"
+#include "platform/fileio.h"
+#include "platform/rasterimage.h"
 #include "tables/u_tabimm.h"
 #include "view/u_decodifica.h"
 #include "view/u_naviga.h"
@@ -128,22 +129,13 @@ void ReportFailure(const QString& fileName, const QString& reason) {
                  QString("Impossibile aprire l'immagine %1:\n%2").arg(fileName, reason));
 }
 
-// The decoded raster as a QImage without a copy: the QImage frees it.
-QImage AdoptRaster(Raster&& raster) {
-    const int w = raster.Width(), h = raster.Height();
-    uint32_t* pixels = raster.Release();
-    QImage image(reinterpret_cast<uchar*>(pixels), w, h, qsizetype(w) * 4, QImage::Format_RGB32,
-                 std::free, pixels);
-    if (image.isNull()) std::free(pixels);  // refused by the toolkit: nobody owns it
-    return image;
-}
 }  // namespace
 
 bool OpenSourcePicture(const QString& fileName) {
     DecodeResult decoded;
     {
         OpeningProgress progress;
-        decoded = DecodePicture(QFile::encodeName(fileName).toStdString(), progress.Callback());
+        decoded = DecodePicture(PathFromDialogName(fileName), progress.Callback());
     }
     if (!decoded.Ok()) {
         ReportFailure(fileName, QString::fromStdString(decoded.reason));
