@@ -5,7 +5,7 @@
 #include "app/u_forms.h"
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
-#include "app/u_stato.h"
+#include "rectify/u_corretta.h"
 
 namespace {
 const char* const kNotices[19] = {

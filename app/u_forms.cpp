@@ -54,6 +54,8 @@ int LastMouseX = 0, LastMouseY = 0;
 int LineRow = 0, LinePhase = 0;
 int MeasurePhase = 0;
 
+StatePanel& MainState() { return *FormPrincipale; }
+
 TFormPrincipale* CreateApplicationWindows() {
     // Tool windows are owned by the main window (so they stay above it) and
     // live until it goes.

@@ -93,11 +93,13 @@ void TFormPrincipale::BuildMenu() {
     QMenu* vis = sub(N9, "Visualizza", "Visualizza1");
     AddItem(vis, "Zoom", "Zoom2", &TFormPrincipale::Zoom2Click);
     AddItem(vis, "Pan", "Pan2", &TFormPrincipale::Pan2Click);
-    AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click)->setCheckable(true);
+    Navigatore2 = AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click);
+    Navigatore2->setCheckable(true);
     AddItem(vis, "Disponi verticali", "Disponiverticali1", &TFormPrincipale::Disponiverticali1Click);
     AddItem(vis, "Opzioni", "Opzioni2", &TFormPrincipale::Opzioni2Click);
     N9->addSeparator();
     QMenu* tab = sub(N9, "Tabelle", "Tabelle2");
+    Tabelle2 = tab->menuAction();
     QMenu* ti = sub(tab, "Immagine", "Immagine2");
     AddItem(ti, "Visualizza", "Visualizza6", &TFormPrincipale::Visualizza6Click);
     AddItem(ti, "Salva", "Salva5", &TFormPrincipale::Salva5Click);
@@ -111,25 +113,28 @@ void TFormPrincipale::BuildMenu() {
     AddItem(tu, "Salva", "Salva7", &TFormPrincipale::Salva7Click);
     AddItem(tu, "Carica", "Carica6", &TFormPrincipale::Carica6Click);
     AddItem(tab, "Residui", "Residui2", &TFormPrincipale::Residui2Click);
-    AddItem(N9, "Individua rette", "Individuarette2", &TFormPrincipale::Individuarette2Click);
+    Individuarette2 =
+        AddItem(N9, "Individua rette", "Individuarette2", &TFormPrincipale::Individuarette2Click);
     N9->addSeparator();
     AddItem(N9, "Seleziona area ricampionamento", "Selezionaarearicampionamento1",
             &TFormPrincipale::Selezionaarearicampionamento1Click);
     AddItem(N9, "Visualizza vertici area", "Visualizzaverticiarea2",
             &TFormPrincipale::Visualizzaverticiarea2Click);
     QMenu* interp = sub(N9, "Interpolazione", "Interpolazione1");
-    AddItem(interp, "Lineare", "Lineare2", &TFormPrincipale::Lineare2Click)->setCheckable(true);
-    QAction* bil = AddItem(interp, "Bilineare", "bilineare2", &TFormPrincipale::bilineare2Click);
-    bil->setCheckable(true);
-    bil->setChecked(true);
+    Lineare2 = AddItem(interp, "Lineare", "Lineare2", &TFormPrincipale::Lineare2Click);
+    Lineare2->setCheckable(true);
+    bilineare2 = AddItem(interp, "Bilineare", "bilineare2", &TFormPrincipale::bilineare2Click);
+    bilineare2->setCheckable(true);
+    bilineare2->setChecked(true);
     AddItem(N9, "Vek", "Vek2", &TFormPrincipale::Vek2Click);
     N9->addSeparator();
     QMenu* corr = sub(N9, "Immagine corretta", "Immaginecorretta1");
-    AddItem(corr, "Salva ", "Salva4", &TFormPrincipale::Salva4Click);
-    AddItem(corr, "Chiudi", "Chiudi2", &TFormPrincipale::Chiudi2Click);
+    Salva4 = AddItem(corr, "Salva ", "Salva4", &TFormPrincipale::Salva4Click);
+    Chiudi2 = AddItem(corr, "Chiudi", "Chiudi2", &TFormPrincipale::Chiudi2Click);
     AddItem(N9, "Georeferenzia", "Georeferenzia2", &TFormPrincipale::Georeferenzia2Click);
     N9->addSeparator();
     QMenu* dxf = sub(N9, "Dxf", "Dxf1");
+    Dxf1 = dxf->menuAction();
     AddItem(dxf, "Disegna punti", "Disegnapunti1", &TFormPrincipale::Disegnapunti1Click);
     AddItem(dxf, "Salva punti", "Salvapunti1", &TFormPrincipale::Salvapunti1Click);
     AddItem(dxf, "Crea dxf", "Creadxf1", &TFormPrincipale::Creadxf1Click);
@@ -216,8 +221,8 @@ void TFormPrincipale::SetMethod(bool analytic) {
         rb_an->SetChecked(true);
     else
         rb_geom->SetChecked(true);
-    Action("Tabelle2")->setVisible(analytic);
-    Action("Individuarette2")->setVisible(!analytic);
+    Tabelle2->setVisible(analytic);
+    Individuarette2->setVisible(!analytic);
 }
 
 bool TFormPrincipale::eventFilter(QObject* watched, QEvent* event) {
@@ -265,7 +270,7 @@ void TFormPrincipale::Pan2Click() {
 void TFormPrincipale::Navigatore2Click() {
     // Triggering a checkable action flips its mark before this runs; put it
     // back, so that what decides is the mark as the user saw it.
-    QAction* item = Action("Navigatore2");
+    QAction* item = Navigatore2;
     if (sender() == item) item->setChecked(!item->isChecked());
     if (!cb_imm->Checked()) {
         ShowNotice("1");
@@ -358,13 +363,13 @@ void TFormPrincipale::Selezionaarearicampionamento1Click() {
 void TFormPrincipale::Visualizzaverticiarea2Click() { FormLimiti->show(); }
 
 void TFormPrincipale::Lineare2Click() {
-    Action("Lineare2")->setChecked(true);
-    Action("bilineare2")->setChecked(false);
+    Lineare2->setChecked(true);
+    bilineare2->setChecked(false);
 }
 
 void TFormPrincipale::bilineare2Click() {
-    Action("bilineare2")->setChecked(true);
-    Action("Lineare2")->setChecked(false);
+    bilineare2->setChecked(true);
+    Lineare2->setChecked(false);
 }
 
 void TFormPrincipale::Vek2Click() {
