@@ -9,6 +9,7 @@
 #include "app/u_forms.h"
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
@@ -28,7 +29,8 @@ QString EstimationFailureText(EstimationStatus status) {
         case EstimationStatus::FloatingPointFault:
             return "Calcolo interrotto: divisione per zero, operazione non valida o "
                    "overflow nel calcolo dei parametri.";
-        case EstimationStatus::Ok: break;
+        case EstimationStatus::Ok:
+            break;
     }
     return {};
 }
@@ -46,8 +48,10 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
     StatusBar1 = AddStatusBar({200, 60});
-    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this, &TFormTabRes::calcolaparametridiretti1Click);
-    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this, &TFormTabRes::calcolaparametriinversi1Click);
+    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this,
+               &TFormTabRes::calcolaparametridiretti1Click);
+    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this,
+               &TFormTabRes::calcolaparametriinversi1Click);
     AddCommand("vedi parametri", "vediparametri1", this, &TFormTabRes::vediparametri1Click);
     AddCommand("disegna residui", "disegnaresidui1", this, &TFormTabRes::disegnaresidui1Click);
     AddCommand("salva residui", "salvaresidui1", this, &TFormTabRes::salvaresidui1Click);
@@ -57,7 +61,7 @@ TFormTabRes::TFormTabRes(QWidget* parent)
 // The parameters go into a scratch vector that is dropped afterwards.
 void TFormTabRes::Estimate(bool inverse) {
     if (!FormPrincipale->cb_fot->Checked()) {
-        ShowNotice("5");
+        ShowNotice(NoticeNo::LoadFot);
         return;
     }
     auto p = std::make_unique<Matrix>();
@@ -83,7 +87,7 @@ void TFormTabRes::vediparametri1Click() { FormTabPar->show(); }
 
 void TFormTabRes::disegnaresidui1Click() {
     if (!FormPrincipale->cb_imm->Checked() || !ImageWindow) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     ImageWindow->Image1->SetPicture(CleanBitmap);
@@ -117,6 +121,6 @@ void TFormTabRes::DrawResidualVectors() {
     DrawImagePoints(*FormTabFot->StringGrid1, image, FormPrincipale->ColorDialog1.Color);
 }
 
-void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxyxy"); }
+void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, TableKey::Nxyxy); }
 
 void TFormTabRes::chiudi1Click() { hide(); }

@@ -15,6 +15,7 @@
 #include "rectify/u_anteprima.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
@@ -80,17 +81,18 @@ TFormPrincipale* CreateApplicationWindows() {
     FormRapporto = new TFormRapporto(owner);
     FormInfo = new TFormInfo(owner);
 
-    SetTableHeader(*FormTabImm->StringGrid1, "nxy");
-    SetTableHeader(*FormTabOgg->StringGrid1, "nxy");
-    SetTableHeader(*FormTabFot->StringGrid1, "nxyxy");
-    SetTableHeader(*FormTabPtiDxf->StringGrid1, "nxy");
-    SetTableHeader(*FormTabRes->StringGrid1, "nxyrxry");
-    SetTableHeader(*FormTabPar->StringGrid1, "npar");
-    SetTableHeader(*FormGeom->StringGrid1, "nrette");
-    SetTableHeader(*FormGeom->StringGrid2, "nrette");
+    SetTableHeader(*FormTabImm->StringGrid1, TableKey::Nxy);
+    SetTableHeader(*FormTabOgg->StringGrid1, TableKey::Nxy);
+    SetTableHeader(*FormTabFot->StringGrid1, TableKey::Nxyxy);
+    SetTableHeader(*FormTabPtiDxf->StringGrid1, TableKey::Nxy);
+    SetTableHeader(*FormTabRes->StringGrid1, TableKey::Nxyrxry);
+    SetTableHeader(*FormTabPar->StringGrid1, TableKey::Npar);
+    SetTableHeader(*FormGeom->StringGrid1, TableKey::Nrette);
+    SetTableHeader(*FormGeom->StringGrid2, TableKey::Nrette);
     // The geometric matrix routines report a failure in the method panel.
     SetMatrixErrorSink([](const std::string& text) {
-        if (FormPrincipale) FormPrincipale->StatusBar1->SetPanel(2, QString::fromStdString(text));
+        if (FormPrincipale)
+            FormPrincipale->StatusBar1->SetPanel(MainPanel::Method, QString::fromStdString(text));
     });
     return FormPrincipale;
 }

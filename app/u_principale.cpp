@@ -18,6 +18,7 @@
 #include "geometric/u_geom.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
@@ -28,8 +29,9 @@
 
 TFormPrincipale::TFormPrincipale(QWidget* parent)
     : QMainWindow(parent),
-      OpenPictureDialog1(FileDialog::Open,
-                         "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
+      OpenPictureDialog1(
+          FileDialog::Open,
+          "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
       SavePictureDialog1(FileDialog::Save, "Bitmaps (*.bmp)|*.bmp", ".bmp", "bmp"),
       ColorDialog1(Qt::red) {
     setObjectName("FormPrincipale");
@@ -95,7 +97,8 @@ void TFormPrincipale::BuildMenu() {
     AddItem(vis, "Pan", "Pan2", &TFormPrincipale::Pan2Click);
     Navigatore2 = AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click);
     Navigatore2->setCheckable(true);
-    AddItem(vis, "Disponi verticali", "Disponiverticali1", &TFormPrincipale::Disponiverticali1Click);
+    AddItem(vis, "Disponi verticali", "Disponiverticali1",
+            &TFormPrincipale::Disponiverticali1Click);
     AddItem(vis, "Opzioni", "Opzioni2", &TFormPrincipale::Opzioni2Click);
     N9->addSeparator();
     QMenu* tab = sub(N9, "Tabelle", "Tabelle2");
@@ -231,15 +234,15 @@ bool TFormPrincipale::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormPrincipale::FormMouseMove() {
-    StatusBar1->SetPanel(0, QString());
-    StatusBar1->SetPanel(1, QString());
+    StatusBar1->SetPanel(MainPanel::PointerX, QString());
+    StatusBar1->SetPanel(MainPanel::PointerY, QString());
 }
 
 // ---- Immagine iniziale -----------------------------------------------------
 
 void TFormPrincipale::Apri1Click() {
     if (cb_imm->Checked()) {
-        ShowNotice("6");
+        ShowNotice(NoticeNo::ImageOpen);
         return;
     }
     if (!OpenPictureDialog1.Execute(this)) return;
@@ -249,7 +252,7 @@ void TFormPrincipale::Apri1Click() {
 
 void TFormPrincipale::Chiudi1Click() {
     if (!cb_imm->Checked()) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     CloseSourceImage();
@@ -259,12 +262,12 @@ void TFormPrincipale::Chiudi1Click() {
 
 void TFormPrincipale::Zoom2Click() {
     rb_zoom->SetChecked(true);
-    StatusBar1->SetPanel(3, " zoom attivo");
+    StatusBar1->SetPanel(MainPanel::ViewTool, " zoom attivo");
 }
 
 void TFormPrincipale::Pan2Click() {
     rb_pan->SetChecked(true);
-    StatusBar1->SetPanel(3, " pan attivo");
+    StatusBar1->SetPanel(MainPanel::ViewTool, " pan attivo");
 }
 
 void TFormPrincipale::Navigatore2Click() {
@@ -273,7 +276,7 @@ void TFormPrincipale::Navigatore2Click() {
     QAction* item = Navigatore2;
     if (sender() == item) item->setChecked(!item->isChecked());
     if (!cb_imm->Checked()) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     if (item->isChecked()) {
@@ -309,25 +312,31 @@ void TFormPrincipale::Visualizza6Click() {
     FormTabImm->show();
 }
 
-void TFormPrincipale::Salva5Click() { SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva5Click() {
+    SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, TableKey::Nxy);
+}
 
 void TFormPrincipale::Carica4Click() {
-    LoadTable(FormTabImm->OpenDialog1, *FormTabImm->StringGrid1, "nxy");
+    LoadTable(FormTabImm->OpenDialog1, *FormTabImm->StringGrid1, TableKey::Nxy);
     FormTabImm->show();
 }
 
 void TFormPrincipale::Visualizza7Click() { FormTabOgg->show(); }
 
-void TFormPrincipale::Salva6Click() { SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva6Click() {
+    SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, TableKey::Nxy);
+}
 
 void TFormPrincipale::Carica5Click() {
-    LoadTable(FormTabOgg->OpenDialog1, *FormTabOgg->StringGrid1, "nxy_1");
+    LoadTable(FormTabOgg->OpenDialog1, *FormTabOgg->StringGrid1, TableKey::Nxy1);
     FormTabOgg->show();
 }
 
 void TFormPrincipale::Visualizza8Click() { FormTabFot->show(); }
 
-void TFormPrincipale::Salva7Click() { SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, "nxyxy"); }
+void TFormPrincipale::Salva7Click() {
+    SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, TableKey::Nxyxy);
+}
 
 void TFormPrincipale::Carica6Click() {
     FormTabFot->LoadUnionTable();
@@ -338,7 +347,7 @@ void TFormPrincipale::Residui2Click() { FormTabRes->show(); }
 
 void TFormPrincipale::Individuarette2Click() {
     if (!cb_imm->Checked()) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     FormGeom->PlaceAtRight(width());
@@ -354,7 +363,7 @@ void TFormPrincipale::Selezionaarearicampionamento1Click() {
     }
     rb_limiti_1->SetChecked(true);
     FormLimiti->hide();
-    StatusBar1->SetPanel(5, "area");
+    StatusBar1->SetPanel(MainPanel::Operation, "area");
     FormRapporto->Edit2->clear();
     FormRapporto->Edit4->clear();
     FormRapporto->Edit5->clear();
@@ -376,7 +385,7 @@ void TFormPrincipale::Vek2Click() {
     const bool ready = cb_fot->Checked() && cb_imm->Checked() && cb_area->Checked();
     if (rb_an->Checked()) {
         if (!ready) {
-            ShowNotice("4");
+            ShowNotice(NoticeNo::SelectArea);
         } else {
             FormScala->show();
             FormScala->Label1->update();
@@ -385,7 +394,7 @@ void TFormPrincipale::Vek2Click() {
     }
     if (rb_geom->Checked()) {
         if (!ready)
-            ShowNotice("4");
+            ShowNotice(NoticeNo::SelectArea);
         else
             FormRapporto->show();
     }
@@ -394,21 +403,21 @@ void TFormPrincipale::Vek2Click() {
 // ---- Rectified image and export ---------------------------------------------
 
 void TFormPrincipale::Salva4Click() {
-    if (!cb_corr->Checked()) ShowNotice("2");
+    if (!cb_corr->Checked()) ShowNotice(NoticeNo::NoRectified);
 }
 
 void TFormPrincipale::Chiudi2Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
     FormAvviso->Chiudicorretta1->setVisible(true);
-    ShowNotice("18");
+    ShowNotice(NoticeNo::CloseRectified);
 }
 
 void TFormPrincipale::Georeferenzia2Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
     FormGeoreferenzia->show();
@@ -416,7 +425,7 @@ void TFormPrincipale::Georeferenzia2Click() {
 
 void TFormPrincipale::Disegnapunti1Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
     FormTabPtiDxf->PlaceAtRight(width(), 0);
@@ -424,18 +433,18 @@ void TFormPrincipale::Disegnapunti1Click() {
 }
 
 void TFormPrincipale::Salvapunti1Click() {
-    SaveTable(FormTabPtiDxf->SaveDialog1, *FormTabPtiDxf->StringGrid1, "nxy");
+    SaveTable(FormTabPtiDxf->SaveDialog1, *FormTabPtiDxf->StringGrid1, TableKey::Nxy);
 }
 
 void TFormPrincipale::Creadxf1Click() { FormDxf->show(); }
 
 void TFormPrincipale::Calcoladistanza2Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
     rb_distanza_1->SetChecked(true);
-    StatusBar1->SetPanel(5, "distanza");
+    StatusBar1->SetPanel(MainPanel::Operation, "distanza");
 }
 
 void TFormPrincipale::Reset2Click() { ResetSession(); }

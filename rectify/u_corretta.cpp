@@ -7,7 +7,7 @@
 
 void CloseRectifiedImage() {
     if (!FormPrincipale->cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
     ResetGeoreference();

@@ -22,8 +22,8 @@
 TFormImmagine::TFormImmagine(QWidget* parent) : ImageWindowBase("FormImmagine", parent) {}
 
 void TFormImmagine::ShowPointer(int x, int y) {
-    FormPrincipale->StatusBar1->SetPanel(0, QString(" x: %1").arg(x));
-    FormPrincipale->StatusBar1->SetPanel(1, QString(" y: %1").arg(y));
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerX, QString(" x: %1").arg(x));
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerY, QString(" y: %1").arg(y));
 }
 
 bool TFormImmagine::BandFollowsPointer() const {
@@ -52,8 +52,8 @@ void TFormImmagine::FormClose() {
     CleanBitmap = QImage();
     ImageWindow = nullptr;
     FormPrincipale->cb_imm->SetChecked(false);
-    FormPrincipale->StatusBar1->SetPanel(0, QString());
-    FormPrincipale->StatusBar1->SetPanel(1, QString());
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerX, QString());
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerY, QString());
     // A band left half-drawn must not follow the pointer over the next picture.
     Dragging = false;
     // The navigator's picture may share the source picture's memory.
