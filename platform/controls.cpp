@@ -1,10 +1,10 @@
 #include "platform/controls.h"
 
-#include "platform/statusbar.h"
-
 #include <QPainter>
 #include <QProgressBar>
 #include <QVBoxLayout>
+
+#include "platform/statusbar.h"
 
 RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(name, parent) {
     setObjectName(name);
@@ -13,7 +13,8 @@ RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(na
 
 void RadioButton::SetChecked(bool on) {
     if (on && parentWidget()) {
-        for (RadioButton* other : parentWidget()->findChildren<RadioButton*>(Qt::FindDirectChildrenOnly))
+        for (RadioButton* other :
+             parentWidget()->findChildren<RadioButton*>(Qt::FindDirectChildrenOnly))
             if (other != this) other->setChecked(false);
     }
     setChecked(on);
@@ -27,11 +28,6 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text) {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(name);
     return e;
-}
-
-QString EditText(const QWidget* owner, const QString& name) {
-    const auto* e = owner->findChild<QLineEdit*>(name);
-    return e ? e->text() : QString();
 }
 
 QIcon MenuGlyph() {
@@ -48,8 +44,8 @@ QIcon MenuGlyph() {
 }
 
 ToolWindow::ToolWindow(const QString& objectName, const QString& caption, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint) {
+    : QWidget(parent,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(objectName);
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this);
@@ -75,9 +71,7 @@ QAction* ToolWindow::Command(const QString& actionName) const {
     return findChild<QAction*>(actionName);
 }
 
-void ToolWindow::PlaceAtRight(int mainWidth, int margin) {
-    move(mainWidth - width() - margin, 40);
-}
+void ToolWindow::PlaceAtRight(int mainWidth, int margin) { move(mainWidth - width() - margin, 40); }
 
 StatusBar* ToolWindow::AddStatusBar(std::initializer_list<int> panelWidths) {
     auto* bar = new StatusBar(this);
