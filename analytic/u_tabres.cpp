@@ -10,6 +10,7 @@
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
 #include "platform/fonts.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
@@ -69,7 +70,7 @@ void TFormTabRes::FitToValues() {
 
 void TFormTabRes::Estimate(bool inverse) {
     if (!FormPrincipale->cb_fot->Checked()) {
-        ShowNotice("5");
+        ShowNotice(NoticeNo::LoadFot);
         return;
     }
     StringGrid& uni = *FormTabFot->StringGrid1;
@@ -100,7 +101,7 @@ void TFormTabRes::vediparametri1Click() {
 
 void TFormTabRes::disegnaresidui1Click() {
     if (!FormPrincipale->cb_imm->Checked() || !ImageWindow) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     ImageWindow->Image1->SetPicture(CleanBitmap);
@@ -134,6 +135,6 @@ void TFormTabRes::DrawResidualVectors() {
     DrawImagePoints(*FormTabFot->StringGrid1, image, FormPrincipale->ColorDialog1.Color);
 }
 
-void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxyxy"); }
+void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, TableKey::Nxyxy); }
 
 void TFormTabRes::chiudi1Click() { hide(); }

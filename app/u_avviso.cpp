@@ -7,6 +7,7 @@
 #include "app/u_principale.h"
 #include "app/u_stato.h"
 #include "platform/fonts.h"
+#include "rectify/u_corretta.h"
 
 namespace {
 const char* const kNotices[19] = {

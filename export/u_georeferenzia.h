@@ -3,6 +3,7 @@
 // they stand.
 #pragma once
 
+#include <QLabel>
 #include <QLineEdit>
 #include <array>
 

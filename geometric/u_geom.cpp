@@ -359,10 +359,13 @@ void TFormGeom::Calcoloparametri1Click() {
 
 void ComputeAreaExtent() {
     TFormPrincipale* main = FormPrincipale;
+    const TFormLimiti& area = *FormLimiti;
+    const QLineEdit* xs[4] = {area.Edit5, area.Edit7, area.Edit9, area.Edit11};
+    const QLineEdit* ys[4] = {area.Edit6, area.Edit8, area.Edit10, area.Edit12};
     AreaCorners c;
     for (int i = 0; i < 4; ++i) {
-        c.x[i] = ParseInt(FormLimiti->Edit[5 + 2 * i]->text().toStdString());
-        c.y[i] = ParseInt(FormLimiti->Edit[6 + 2 * i]->text().toStdString());
+        c.x[i] = ParseInt(xs[i]->text().toStdString());
+        c.y[i] = ParseInt(ys[i]->text().toStdString());
     }
     AreaExtent e;
     if (main->rb_an->Checked()) {
@@ -392,8 +395,7 @@ void ComputeAreaExtent() {
         return;
     }
     const long double values[4] = {e.Xin, e.Yin, e.Xfin, e.Yfin};
-    for (int i = 1; i <= 4; ++i) {
-        FormLimiti->Edit[i]->repaint();
-        FormLimiti->Edit[i]->setText(Fixed(values[i - 1], 10, 3));
-    }
+    QLineEdit* edits[4] = {FormLimiti->Edit1, FormLimiti->Edit2, FormLimiti->Edit3,
+                           FormLimiti->Edit4};
+    for (int i = 0; i < 4; ++i) edits[i]->setText(Fixed(values[i], 10, 3));
 }

@@ -9,6 +9,8 @@
 #include "platform/fonts.h"
 #include "platform/statusbar.h"
 
+#include "platform/statusbar.h"
+
 RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(name, parent) {
     setObjectName(name);
     setAutoExclusive(false);
@@ -31,11 +33,6 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text) {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(name);
     return e;
-}
-
-QString EditText(const QWidget* owner, const QString& name) {
-    const auto* e = owner->findChild<QLineEdit*>(name);
-    return e ? e->text() : QString();
 }
 
 QIcon MenuGlyph() {

@@ -36,7 +36,6 @@ public:
 
 // An edit field named after its component.
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text = {});
-QString EditText(const QWidget* owner, const QString& name);
 
 // The 16 x 16 glyph that stands for a window's menu.
 QIcon MenuGlyph();

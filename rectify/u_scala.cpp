@@ -1,6 +1,9 @@
 #include "rectify/u_scala.h"
 
-TFormScala::TFormScala(QWidget* parent) : ToolWindow("FormScala", "Scala dell'immagine corretta", parent) {
+#include "tables/u_stringhe.h"
+
+TFormScala::TFormScala(QWidget* parent)
+    : ToolWindow("FormScala", "Scala dell'immagine corretta", parent) {
     resize(375, 175);
     QFont bold("Times New Roman");
     bold.setPixelSize(13);
@@ -28,4 +31,11 @@ TFormScala::TFormScala(QWidget* parent) : ToolWindow("FormScala", "Scala dell'im
     for (QLabel* l : {Label3, Label4}) l->setStyleSheet("color: navy");
     ProgressBar1 = AddProgressBar();
     StatusBar1 = AddStatusBar({200});
+    Anteprima1 = AddCommand("Anteprima", "Anteprima1");
+    Vek1 = AddCommand("Vek", "Vek1");
+    Chiudi1 = AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
+}
+
+ScaleInputs TFormScala::ReadScale() const {
+    return {TextToReal(Edit1->text().toStdString()), TextToReal(Edit2->text().toStdString())};
 }

@@ -329,33 +329,6 @@ std::string TableFileText(const IGrid& grid, const std::string& keyword) {
     return text;
 }
 
-TableIo WriteTableFile(const std::string& path, const IGrid& grid, const std::string& keyword) {
-    if (!HasTableWriter(keyword)) return TableIo::Ok;
-    const std::string bytes = EncodeFileText(TableFileText(grid, keyword));
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return TableIo::CannotCreate;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    written = written && std::fflush(f) == 0;
-    bool closed = std::fclose(f) == 0;
-    if (!written) return TableIo::WriteError;
-    if (!closed) return TableIo::CloseError;
-    return TableIo::Ok;
-}
-
-std::string TableIoMessage(TableIo result, const std::string& path) {
-    switch (result) {
-        case TableIo::Ok:
-            return {};
-        case TableIo::CannotOpen:
-            return "Impossibile aprire il file " + path;
-        case TableIo::ReadError:
-            return "Errore di lettura nel file " + path;
-        case TableIo::CannotCreate:
-            return "Impossibile creare il file " + path;
-        case TableIo::WriteError:
-            return "Errore di scrittura nel file " + path;
-        case TableIo::CloseError:
-            return "Errore di chiusura del file " + path;
-    }
-    return {};
+std::string TableFileBytes(const IGrid& grid, const std::string& keyword) {
+    return EncodeFileText(TableFileText(grid, keyword));
 }

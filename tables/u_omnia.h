@@ -85,7 +85,6 @@ TableIo ReadTableFile(const std::string& path, const std::string& keyword, Table
 void FillTableGrid(IGrid& grid, const std::vector<TablePoint>& points, const std::string& keyword);
 // Rows 1.. while column 0 is filled: cells 0..k joined by two blanks, CR LF.
 std::string TableFileText(const IGrid& grid, const std::string& keyword);
-// A keyword without a writer writes nothing (no file is created) and gives Ok.
-TableIo WriteTableFile(const std::string& path, const IGrid& grid, const std::string& keyword);
-// Italian reason for a message box.
-std::string TableIoMessage(TableIo result, const std::string& path);
+// The bytes of the table file: TableFileText in the file encoding
+// (EncodeFileText). Empty for a keyword without a writer.
+std::string TableFileBytes(const IGrid& grid, const std::string& keyword);

@@ -4,11 +4,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/fileio.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
 
 namespace {
 
+FileFailure ReadFailureOf(TableIo result) {
+    return result == TableIo::ReadError ? FileFailure::ReadError : FileFailure::CannotOpen;
+}
 QString IssueText(const LineIssue& issue) {
     switch (issue.fault) {
         case LineFault::MissingValue:
@@ -53,12 +57,12 @@ QString LoadIssuesText(const QString& path, const std::vector<LineIssue>& issues
 
 bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword) {
     if (!dialog.Execute(grid.window())) return false;
-    const std::string path = dialog.FileName.toStdString();
+    const std::string path = PathFromDialogName(dialog.FileName);
     TableRead read;
     if (HasTableReader(keyword)) {
         const TableIo result = ReadTableFile(path, keyword, read);
         if (result != TableIo::Ok) {
-            ShowErrorBox(grid.window(), QString::fromStdString(TableIoMessage(result, path)));
+            ShowErrorBox(grid.window(), FileFailureMessage(ReadFailureOf(result), dialog.FileName));
             return false;
         }
     }
@@ -83,13 +87,7 @@ void FitGridWindow(StringGrid& grid) {
 bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& keyword) {
     if (!dialog.Execute(grid.window())) return false;
     if (!HasTableWriter(keyword)) return false;
-    const std::string path = dialog.FileName.toStdString();
-    const TableIo result = WriteTableFile(path, grid, keyword);
-    if (result != TableIo::Ok) {
-        ShowErrorBox(grid.window(), QString::fromStdString(TableIoMessage(result, path)));
-        return false;
-    }
-    return true;
+    return SaveFileBytes(grid.window(), dialog.FileName, TableFileBytes(grid, keyword));
 }
 
 void NormalizeEditDecimal(QLineEdit* edit) {

@@ -145,6 +145,9 @@ TEST_F(MainMenu, RectifiedImageCommandsWantOne) {
     main_->Action("Calcoladistanza2")->trigger();
     EXPECT_TRUE(main_->rb_distanza_1->Checked());
     EXPECT_EQ(Panel(5), "distanza");
+    // The entry is present from start-up; the command must show it again
+    // after anything hid it.
+    FormAvviso->Chiudicorretta1->setVisible(false);
     main_->Action("Chiudi2")->trigger();
     EXPECT_TRUE(FormAvviso->Chiudicorretta1->isVisible());
     EXPECT_EQ(Notice(), " Chiudere l''immagine corretta ? ");

@@ -231,13 +231,17 @@ TEST_F(UnionTable, CancelledAndFailedFileCommandsLeaveTablesAndFiles) {
         DialogSeam::PresetFileName(bad);
         main_->Action("Carica5")->trigger();
         EXPECT_EQ(Ogg()->Cells(0, 1), "1") << bad.toStdString();
-        EXPECT_EQ(DialogSeam::Messages().size(), 1) << bad.toStdString();
+        ASSERT_EQ(DialogSeam::Messages().size(), 1) << bad.toStdString();
+        EXPECT_TRUE(DialogSeam::Messages()[0].startsWith("Impossibile aprire il file " + bad));
     }
     for (const char* action : {"Salva6", "Salva7"}) {
         DialogSeam::Messages().clear();
         DialogSeam::PresetFileName(PathOf("nessuna/t.txt"));
         main_->Action(action)->trigger();
-        EXPECT_EQ(DialogSeam::Messages().size(), 1) << action;
+        ASSERT_EQ(DialogSeam::Messages().size(), 1) << action;
+        EXPECT_TRUE(DialogSeam::Messages()[0].startsWith("Impossibile creare il file " +
+                                                         PathOf("nessuna/t.txt") + ":\n"))
+            << DialogSeam::Messages()[0].toStdString();
     }
 }
 
