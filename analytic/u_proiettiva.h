@@ -25,9 +25,7 @@ struct Projective {
     long double P(int i) const { return p[i - 1]; }  // i = 1 .. 8
 
     // p7*X + p8*Y + 1. Where it is 0 the point maps to infinity.
-    long double Denominator(long double X, long double Y) const {
-        return p[6] * X + p[7] * Y + 1;
-    }
+    long double Denominator(long double X, long double Y) const { return p[6] * X + p[7] * Y + 1; }
     // The mapped point; nullopt when the denominator is 0 or the result is not
     // finite, so no infinity or NaN leaves this function.
     std::optional<PlanePoint> Apply(long double X, long double Y) const;

@@ -13,9 +13,9 @@ class TFormOpzioni : public ToolWindow {
     Q_OBJECT
 public:
     explicit TFormOpzioni(QWidget* parent = nullptr);
-    QSpinBox* SpinEdit1;  // zoom factor 1..10
-    QSpinBox* SpinEdit2;  // residual scale 1..99
-    QSpinBox* SpinEdit3;  // glide speed 1..50
+    QSpinBox* SpinEdit1;               // zoom factor 1..10
+    QSpinBox* SpinEdit2;               // residual scale 1..99
+    QSpinBox* SpinEdit3;               // glide speed 1..50
     QLineEdit *Edit1, *Edit2, *Edit3;  // colour swatches
     CheckBox *cb_resstand, *cb_varcovar;
     StatusBar* StatusBar1;

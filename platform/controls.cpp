@@ -9,8 +9,6 @@
 #include "platform/fonts.h"
 #include "platform/statusbar.h"
 
-#include "platform/statusbar.h"
-
 RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(name, parent) {
     setObjectName(name);
     setAutoExclusive(false);

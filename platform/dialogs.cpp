@@ -66,7 +66,9 @@ QString ToQtFilter(const QString& filter) {
 }
 
 FileDialog::FileDialog(Kind k, QString filter, QString fileName, QString defaultExt)
-    : kind(k), Filter(std::move(filter)), FileName(std::move(fileName)),
+    : kind(k),
+      Filter(std::move(filter)),
+      FileName(std::move(fileName)),
       DefaultExt(std::move(defaultExt)) {}
 
 bool FileDialog::Execute(QWidget* parent) {

@@ -15,9 +15,9 @@ namespace DialogSeam {
 void SetAutomatic(bool on);
 bool Automatic();
 void PresetFileName(const QString& name);  // next file dialog answers this name
-void PresetCancel();                        // next file or colour dialog is cancelled
-void PresetColor(const QColor& c);          // next colour dialog answers this colour
-QStringList& Messages();                    // every message box text, in order
+void PresetCancel();                       // next file or colour dialog is cancelled
+void PresetColor(const QColor& c);         // next colour dialog answers this colour
+QStringList& Messages();                   // every message box text, in order
 void ClearPresets();
 }  // namespace DialogSeam
 
@@ -27,7 +27,8 @@ void ClearPresets();
 class FileDialog {
 public:
     enum Kind { Open, Save };
-    explicit FileDialog(Kind kind, QString filter = {}, QString fileName = {}, QString defaultExt = {});
+    explicit FileDialog(Kind kind, QString filter = {}, QString fileName = {},
+                        QString defaultExt = {});
     bool Execute(QWidget* parent = nullptr);
     Kind kind;
     QString Filter;

@@ -33,8 +33,7 @@ void ImageWindowBase::ShowLensAt(int x, int y) {
     ShowLens(this, Image1, Image2, FormOpzioni->SpinEdit1->value(), x, y, Panel1);
 }
 
-void ImageWindowBase::Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x,
-                                      int y) {
+void ImageWindowBase::Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) {
     if ((held & Qt::RightButton) && FormPrincipale->rb_zoom->Checked()) ShowLensAt(x, y);
     ClickBranches(button, held, x, y);
 }

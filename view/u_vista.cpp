@@ -23,8 +23,8 @@ void CentreViewOn(QAbstractScrollArea* window, int x, int y) {
     window->verticalScrollBar()->setValue(std::max(0, y - (window->height() - 4) / 2));
 }
 
-void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* lens, int zoom,
-              int x, int y, QWidget* lensPanel) {
+void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* lens, int zoom, int x,
+              int y, QWidget* lensPanel) {
     lensPanel->move(x - window->horizontalScrollBar()->value() - 52,
                     y - window->verticalScrollBar()->value() - 52);
     lensPanel->show();
@@ -95,7 +95,8 @@ void DrawPointCross(ImageControl* image, int x, int y, const QColor& colour) {
 }
 
 namespace {
-void DrawNamedCross(ImageControl* image, int x, int y, const QColor& colour, const std::string& name) {
+void DrawNamedCross(ImageControl* image, int x, int y, const QColor& colour,
+                    const std::string& name) {
     DrawPointCross(image, x, y, colour);
     Canvas& c = image->canvas();
     c.fontColor = colour;
@@ -121,8 +122,8 @@ void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour, lo
     const int height = image->Picture().height();
     const ObjectFrame frame{x0, y0, pixelX, pixelY};
     for (int r = 1; r <= n; ++r) {
-        const auto p = ObjectToPixel(TextToReal(grid.Cell(1, r)), TextToReal(grid.Cell(2, r)),
-                                     frame, height);
+        const auto p =
+            ObjectToPixel(TextToReal(grid.Cell(1, r)), TextToReal(grid.Cell(2, r)), frame, height);
         if (p) DrawNamedCross(image, p->column, p->row, colour, grid.Cell(0, r));
     }
     image->Repaint();

@@ -25,8 +25,8 @@ QPoint GetViewCentre(const QAbstractScrollArea* window);
 void CentreViewOn(QAbstractScrollArea* window, int x, int y);
 // Moves the lens panel to (x - scroll - 52, y - scroll - 52), shows it and
 // copies the square of half-side 50 div zoom around (x, y) into the lens.
-void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* lens, int zoom,
-              int x, int y, QWidget* lensPanel);
+void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* lens, int zoom, int x,
+              int y, QWidget* lensPanel);
 // Glides the view centre from (x0, y0) to (tx, ty) in steps of about `speed`
 // pixels, repainting after each step, and ends exactly on the target.
 void GlideViewTo(QAbstractScrollArea* window, ImageControl* image, int x0, int y0, int speed,

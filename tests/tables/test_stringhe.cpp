@@ -1,13 +1,13 @@
-#include <filesystem>
-#include <cstdlib>
-#include <unistd.h>
-#include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cfloat>
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tables/u_stringhe.h"
@@ -214,7 +214,10 @@ TEST(FileText, Cp1252AndUtf8) {
     EXPECT_EQ(DecodeFileText(utf8), utf8);
     EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" + utf8), utf8);
     // No code in the page: one "?" per character; a stray byte too.
-    EXPECT_EQ(EncodeFileText("a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80" "c\xFF"), "a?b?c?");
+    EXPECT_EQ(EncodeFileText("a\xE4\xB8\xAD"
+                             "b\xF0\x9F\x98\x80"
+                             "c\xFF"),
+              "a?b?c?");
     // Undefined bytes survive a round trip.
     const std::string undefined = "\x81\x8D\x8F\x90\x9D";
     EXPECT_EQ(EncodeFileText(DecodeFileText(undefined)), undefined);

@@ -2,12 +2,12 @@
 #pragma once
 
 #include <QAction>
-#include <algorithm>
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QMdiArea>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "app/u_forms.h"
 #include "app/u_principale.h"
@@ -38,7 +38,9 @@ protected:
         VekRun::TearDown();
         FlushDeletes();
     }
-    static void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void FlushDeletes() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // Saves `img` under `name`; the format follows the extension.

@@ -74,13 +74,15 @@ TEST_F(SourceImage, CameraJpegNamesOpenWhateverTheCase) {
         for (int y = 4; y < 64; y += 16)
             for (int x = 4; x < 96; x += 16)
                 for (int k = 0; k < 8; ++k)
-                    worst = std::max(worst, MaxChannelError(shown.pixel(x + k, y + k), src.pixel(x + k, y + k)));
+                    worst = std::max(
+                        worst, MaxChannelError(shown.pixel(x + k, y + k), src.pixel(x + k, y + k)));
         EXPECT_LE(worst, 6) << name.toStdString();
         // ...and everywhere it agrees with the toolkit's own reading of the file.
         const QImage reference(ImageWindow->windowTitle(), "JPG");
         int apart = 0;
         for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 96; ++x) apart = std::max(apart, MaxChannelError(shown.pixel(x, y), reference.pixel(x, y)));
+            for (int x = 0; x < 96; ++x)
+                apart = std::max(apart, MaxChannelError(shown.pixel(x, y), reference.pixel(x, y)));
         EXPECT_LE(apart, 2) << name.toStdString();
         main_->Action("Chiudi1")->trigger();
         FlushDeletes();
@@ -106,7 +108,9 @@ TEST_F(SourceImage, LargePictureShowsProgressWhileDecoding) {
 }
 
 TEST_F(SourceImage, ThumbnailSizesAndNearestSampling) {
-    struct Case { int w, h, tw, th, step; };
+    struct Case {
+        int w, h, tw, th, step;
+    };
     for (const Case c : {Case{601, 200, 300, 100, 2}, Case{1000, 1000, 333, 300, 3},
                          Case{640, 480, 300, 240, 2}}) {
         Open(Write(QString("t%1x%2.bmp").arg(c.w).arg(c.h), TracePicture(c.w, c.h), "BMP"));
@@ -125,7 +129,8 @@ TEST_F(SourceImage, LensSitsUpLeftOfThePointerAndMagnifies) {
     Open(Write("lente.bmp", TracePicture(1500, 1100), "BMP"));
     ASSERT_NE(ImageWindow, nullptr);
     CentreViewOn(ImageWindow, 700, 500);
-    const int h = ImageWindow->horizontalScrollBar()->value(), v = ImageWindow->verticalScrollBar()->value();
+    const int h = ImageWindow->horizontalScrollBar()->value(),
+              v = ImageWindow->verticalScrollBar()->value();
     ASSERT_GT(h, 0);
     ASSERT_GT(v, 0);
     main_->Action("Zoom2")->trigger();
