@@ -7,7 +7,7 @@
 #include "app/u_forms.h"
 #include "export/U_tabptidxf.h"
 #include "export/u_scrividxf.h"
-#include "platform/filemessage.h"
+#include "platform/fileio.h"
 #include "platform/stringgrid.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"

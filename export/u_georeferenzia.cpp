@@ -5,7 +5,7 @@
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "export/u_filegeo.h"
-#include "platform/filemessage.h"
+#include "platform/fileio.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
 #include "view/u_limiti.h"

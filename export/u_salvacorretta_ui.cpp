@@ -6,7 +6,7 @@
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "platform/dialogs.h"
-#include "platform/filemessage.h"
+#include "platform/fileio.h"
 #include "platform/imagecontrol.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"

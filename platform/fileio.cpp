@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include "platform/dialogs.h"
-#include "platform/filewrite.h"
 
 std::string PathFromDialogName(const QString& fileName) {
     return QFile::encodeName(fileName).toStdString();
@@ -51,10 +50,15 @@ FileFailure FailureOf(FileWriteStatus status) {
 }
 }  // namespace
 
-bool SaveFileBytes(QWidget* parent, const QString& fileName, std::string_view bytes) {
-    const FileWriteResult result = WriteFileAtomic(PathFromDialogName(fileName), bytes);
-    if (result.Ok()) return true;
-    ShowErrorBox(parent, FileFailureMessage(FailureOf(result.status), fileName,
+void ShowFileWriteError(QWidget* parent, const FileWriteResult& result, const std::string& path) {
+    ShowErrorBox(parent, FileFailureMessage(FailureOf(result.status),
+                                            QFile::decodeName(QByteArray::fromStdString(path)),
                                             QString::fromLocal8Bit(result.reason.c_str())));
-    return false;
+}
+
+bool SaveFileBytes(QWidget* parent, const QString& fileName, std::string_view bytes) {
+    const std::string path = PathFromDialogName(fileName);
+    const FileWriteResult result = WriteFileAtomic(path, bytes);
+    if (!result.Ok()) ShowFileWriteError(parent, result, path);
+    return result.Ok();
 }

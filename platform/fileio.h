@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/filewrite.h"
+
 class QWidget;
 
 // How a read or write of a file failed.
@@ -25,6 +27,9 @@ std::string PathFromDialogName(const QString& fileName);
 // words, follows on a line of its own when given.
 QString FileFailureMessage(FileFailure failure, const QString& fileName,
                            const QString& reason = {});
+
+// The error box of a failed WriteFileAtomic on the native `path`.
+void ShowFileWriteError(QWidget* parent, const FileWriteResult& result, const std::string& path);
 
 // Writes `bytes` to `fileName` with WriteFileAtomic; a failure shows its
 // message box over `parent` and leaves the old file as it was. True when
