@@ -194,7 +194,8 @@ const TableCase kTableCases[] = {
 
 class HostileTable : public PictureRun, public ::testing::WithParamInterface<TableCase> {
 protected:
-    // Loads the file into a table through "Tabelle" > `table` > "Carica".
+    // Loads the file through the menu command `action` ("Tabelle" > "Immagine"
+    // or "Oggetto" > "Carica"), which must not keep the program long.
     void Load(const char* action, const QString& path) {
         DialogSeam::Messages().clear();
         DialogSeam::PresetFileName(path);
@@ -233,7 +234,8 @@ TEST_P(HostileTable, LoadEndsConsistentWithThePictureUntouched) {
     const QString good = WriteBytes("buona.imm", "1  10  20\r\n2  30  40\r\n");
     Load("Carica4", good);
     const std::string imageTable = TableFileText(*FormTabImm->StringGrid1, "nxy");
-    const QString name = QString(c.name) + ".txt";
+    // Every file name has an accented letter too.
+    const QString name = QString::fromUtf8("%1_perch\xC3\xA9.txt").arg(c.name);
     const QString path = c.bytes ? WriteBytes(name, c.bytes()) : Path(name);
 
     // Into the object table: the image table and the picture stay as they were.
