@@ -5,6 +5,24 @@
 #include <QScrollBar>
 #include <QStyle>
 
+namespace {
+// A cell shows at most this many bytes of its text: no column is wide enough
+// for more, and laying out a text of megabytes (a whole file read as one
+// name) would hold the window for a minute at every repaint. The cell keeps
+// its whole text for editing, saving and every computation.
+constexpr std::size_t kMaxShownBytes = 1024;
+
+QString ShownText(std::string text) {
+    if (text.size() > kMaxShownBytes) {
+        std::size_t cut = kMaxShownBytes;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+        text.resize(cut);
+        text += "\u2026";
+    }
+    return QString::fromStdString(text);
+}
+}  // namespace
+
 // Model rows are grid rows 1..RowCount-1; row 0 is the header.
 int GridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : std::max(0, grid_->RowCount() - 1);
@@ -15,7 +33,8 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    if (role == Qt::DisplayRole) return ShownText(grid_->Cell(index.column(), index.row() + 1));
+    if (role != Qt::EditRole) return {};
     return grid_->Cells(index.column(), index.row() + 1);
 }
 
