@@ -1,7 +1,7 @@
 #include "analytic/u_tabres.h"
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "analytic/u_analitico.h"
 #include "analytic/u_tabrpar.h"
@@ -9,6 +9,8 @@
 #include "app/u_forms.h"
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
+#include "platform/fonts.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
@@ -40,9 +42,8 @@ TFormTabRes::TFormTabRes(QWidget* parent)
       SaveDialog1(FileDialog::Save, "(*.res)|*.res|tutti i file|*.*", ".res", "res"),
       ColorDialog1(Qt::cyan) {
     resize(355, 220);
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(DesignFont());
     StringGrid1 = MakeTableGrid(Body(), 7, 500, {44, 70, 70, 70, 70, 70, 70}, false);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setCursor(Qt::PointingHandCursor);
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
@@ -57,36 +58,51 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     AddCommand("chiudi", "chiudi1", this, &TFormTabRes::chiudi1Click);
 }
 
-bool TFormTabRes::Estimate(bool inverse, Matrix& p) {
+void TFormTabRes::ShowStandardised(bool on) {
+    resize(std::max(on ? 497 : 355, StringGrid1->WidthForColumns(on ? 7 : 5)), height());
+}
+
+void TFormTabRes::FitToValues() {
+    StringGrid1->FitColumnsToText();
+    const bool standardised = FormOpzioni && FormOpzioni->cb_resstand->Checked();
+    resize(std::max(width(), StringGrid1->WidthForColumns(standardised ? 7 : 5)), height());
+}
+
+std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     if (!FormPrincipale->cb_fot->Checked()) {
-        ShowNotice("5");
-        return false;
+        ShowNotice(NoticeNo::LoadFot);
+        return std::nullopt;
     }
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
-    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par, p)
-                                              : ComputeDirectParameters(uni, *StringGrid1, par, p);
+    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par)
+                                              : ComputeDirectParameters(uni, *StringGrid1, par);
     StringGrid1->Repaint();
     par.Repaint();
+    FitToValues();
+    FormTabPar->FitToValues();
     if (outcome.status != EstimationStatus::Ok) {
         ShowErrorBox(this, EstimationFailureText(outcome.status));
-        return false;
+        return std::nullopt;
     }
     Edit1->setText(QString::fromStdString(outcome.unitVarianceText));
     StatusBar1->SetPanel(1, " sqm:  " + Edit1->text());
-    return true;
+    return outcome.fit.transform;
 }
 
-// The parameters go into a scratch vector that is dropped afterwards.
-void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false, *std::make_unique<Matrix>()); }
+void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }
 
-void TFormTabRes::calcolaparametriinversi1Click() { Estimate(true, *std::make_unique<Matrix>()); }
+void TFormTabRes::calcolaparametriinversi1Click() { Estimate(true); }
 
-void TFormTabRes::vediparametri1Click() { FormTabPar->show(); }
+// The parameters open beside the residuals, where neither hides the other.
+void TFormTabRes::vediparametri1Click() {
+    if (!FormTabPar->isVisible()) FormTabPar->PlaceBeside(this);
+    FormTabPar->show();
+}
 
 void TFormTabRes::disegnaresidui1Click() {
     if (!FormPrincipale->cb_imm->Checked() || !ImageWindow) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     ImageWindow->Image1->SetPicture(CleanBitmap);
@@ -120,6 +136,6 @@ void TFormTabRes::DrawResidualVectors() {
     DrawImagePoints(*FormTabFot->StringGrid1, image, FormPrincipale->ColorDialog1.Color);
 }
 
-void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxyxy"); }
+void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, TableKey::Nxyxy); }
 
 void TFormTabRes::chiudi1Click() { hide(); }

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <QLineEdit>
+#include <optional>
 
-#include "analytic/u_matrici.h"
+#include "analytic/u_proiettiva.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/statusbar.h"
@@ -20,10 +21,16 @@ public:
     FileDialog SaveDialog1;
     ColorDialog ColorDialog1;
 
+    // The options' width: 497 with the standardised residuals, 355 without,
+    // or wider when the values need it.
+    void ShowStandardised(bool on);
+    // After a fill: every column as wide as its values, and the window as
+    // wide as the columns it shows; a narrower window scrolls.
+    void FitToValues();
     // The estimation of "calcola parametri diretti" / "inversi" with its
-    // notice, tables and message box; p receives p1 .. p8 (rows 1 .. 8 of
-    // column 1). True when the parameters were estimated.
-    bool Estimate(bool inverse, Matrix& p);
+    // notice, tables and message box: the transformation, or nothing when it
+    // could not be estimated.
+    std::optional<Projective> Estimate(bool inverse);
 
 public slots:
     void calcolaparametridiretti1Click();

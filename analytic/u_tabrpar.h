@@ -11,4 +11,11 @@ public:
     explicit TFormTabPar(QWidget* parent = nullptr);
     StringGrid* StringGrid1;
     StatusBar* StatusBar1;  // no panels
+
+    // The options' width: 276 with the variances, 174 without, or wider
+    // when the values need it.
+    void ShowVariances(bool on);
+    // After a fill: every column as wide as its values, and the window as
+    // wide as the columns it shows.
+    void FitToValues();
 };

@@ -5,8 +5,10 @@
 #include "app/u_about.h"
 #include "app/u_forms.h"
 #include "app/u_principale.h"
+#include "platform/fonts.h"
 
 int main(int argc, char* argv[]) {
+    MapDesignFonts();
     QApplication app(argc, argv);
     TFormPrincipale* main = CreateApplicationWindows();
     if (QScreen* screen = QGuiApplication::primaryScreen())

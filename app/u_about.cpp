@@ -12,6 +12,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint) {
     setObjectName("FormAbout");
+    setWindowTitle("Vek");
     setFixedSize(329, 180);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -42,7 +43,8 @@ TFormAbout::TFormAbout(QWidget* parent)
 
 void TFormAbout::Choose(bool analytic) {
     FormPrincipale->SetMethod(analytic);
-    FormPrincipale->StatusBar1->SetPanel(2, analytic ? " analitico" : " geometrico");
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::Method,
+                                         analytic ? " analitico" : " geometrico");
     FormPrincipale->N9->menuAction()->setVisible(true);
     chosen_ = true;
     close();

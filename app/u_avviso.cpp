@@ -6,6 +6,8 @@
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
+#include "platform/fonts.h"
+#include "rectify/u_corretta.h"
 
 namespace {
 const char* const kNotices[19] = {
@@ -39,7 +41,7 @@ const char* NoticeText(const QString& number) {
 
 TFormAvviso::TFormAvviso(QWidget* parent) : ToolWindow("FormAvviso", "Avviso", parent) {
     resize(376, 101);
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(DesignFont());
     QFont label("Times New Roman");
     label.setPixelSize(13);
     Label2 = new QLabel("Attenzione :", Body());
@@ -66,6 +68,9 @@ void TFormAvviso::Chiudi1Click() { hide(); }
 void TFormAvviso::Chiudicorretta1Click() { CloseRectifiedImage(); }
 
 void ShowNotice(const QString& number) {
+    // An open notice window stays where it is; a closed one opens over the
+    // main window, wherever that stands on the screen.
+    if (!FormAvviso->isVisible()) FormAvviso->PlaceCentred();
     FormAvviso->show();
     if (number == "10")
         FormOpzioni->StatusBar1->SetPanel(0, " clicca sopra per scegliere");

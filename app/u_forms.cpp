@@ -1,5 +1,7 @@
 #include "app/u_forms.h"
 
+#include <QApplication>
+
 #include "analytic/u_matrici.h"
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
@@ -12,9 +14,11 @@
 #include "export/u_dxf.h"
 #include "export/u_georeferenzia.h"
 #include "geometric/u_geom.h"
+#include "platform/fonts.h"
 #include "rectify/u_anteprima.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
@@ -54,9 +58,14 @@ int LastMouseX = 0, LastMouseY = 0;
 int LineRow = 0, LinePhase = 0;
 int MeasurePhase = 0;
 
+StatePanel& MainState() { return *FormPrincipale; }
+
 TFormPrincipale* CreateApplicationWindows() {
     // Tool windows are owned by the main window (so they stay above it) and
     // live until it goes.
+    // Every window is drawn in the designed font and carries Vek's icon.
+    QApplication::setFont(DesignFont());
+    QApplication::setWindowIcon(VekIcon());
     FormPrincipale = new TFormPrincipale;
     QWidget* owner = FormPrincipale;
     FormAbout = new TFormAbout(owner);
@@ -78,17 +87,24 @@ TFormPrincipale* CreateApplicationWindows() {
     FormRapporto = new TFormRapporto(owner);
     FormInfo = new TFormInfo(owner);
 
-    SetTableHeader(*FormTabImm->StringGrid1, "nxy");
-    SetTableHeader(*FormTabOgg->StringGrid1, "nxy");
-    SetTableHeader(*FormTabFot->StringGrid1, "nxyxy");
-    SetTableHeader(*FormTabPtiDxf->StringGrid1, "nxy");
-    SetTableHeader(*FormTabRes->StringGrid1, "nxyrxry");
-    SetTableHeader(*FormTabPar->StringGrid1, "npar");
-    SetTableHeader(*FormGeom->StringGrid1, "nrette");
-    SetTableHeader(*FormGeom->StringGrid2, "nrette");
+    SetTableHeader(*FormTabImm->StringGrid1, TableKey::Nxy);
+    SetTableHeader(*FormTabOgg->StringGrid1, TableKey::Nxy);
+    SetTableHeader(*FormTabFot->StringGrid1, TableKey::Nxyxy);
+    SetTableHeader(*FormTabPtiDxf->StringGrid1, TableKey::Nxy);
+    SetTableHeader(*FormTabRes->StringGrid1, TableKey::Nxyrxry);
+    SetTableHeader(*FormTabPar->StringGrid1, TableKey::Npar);
+    SetTableHeader(*FormGeom->StringGrid1, TableKey::Nrette);
+    SetTableHeader(*FormGeom->StringGrid2, TableKey::Nrette);
+    // Titles wider than their designed columns widen them.
+    for (StringGrid* g : {FormTabImm->StringGrid1, FormTabOgg->StringGrid1, FormTabFot->StringGrid1,
+                          FormTabPtiDxf->StringGrid1, FormGeom->StringGrid1, FormGeom->StringGrid2})
+        g->FitColumnsToText();
+    FormTabRes->FitToValues();
+    FormTabPar->FitToValues();
     // The geometric matrix routines report a failure in the method panel.
     SetMatrixErrorSink([](const std::string& text) {
-        if (FormPrincipale) FormPrincipale->StatusBar1->SetPanel(2, QString::fromStdString(text));
+        if (FormPrincipale)
+            FormPrincipale->StatusBar1->SetPanel(MainPanel::Method, QString::fromStdString(text));
     });
     return FormPrincipale;
 }

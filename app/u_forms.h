@@ -27,6 +27,7 @@ class TFormRapporto;
 class TFormInfo;
 class TFormImmagine;
 class QWidget;
+struct StatePanel;
 
 extern TFormPrincipale* FormPrincipale;
 extern TFormAbout* FormAbout;
@@ -62,6 +63,9 @@ extern int LastMouseX, LastMouseY;
 // Phase counters of line and measure entry.
 extern int LineRow, LinePhase;
 extern int MeasurePhase;
+
+// The main window's state controls (the main window itself).
+StatePanel& MainState();
 
 // Creates the main window and every tool window in start-up order and titles
 // the grids; the caller shows the main window and the start window. Returns

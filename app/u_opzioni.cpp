@@ -95,8 +95,8 @@ void TFormOpzioni::Edit3Click() {
     SetSwatch(Edit3, FormTabPtiDxf->ColorDialog1.Color);
 }
 
-void TFormOpzioni::cb_resstandClick() { FormTabRes->resize(cb_resstand->Checked() ? 497 : 355, FormTabRes->height()); }
+void TFormOpzioni::cb_resstandClick() { FormTabRes->ShowStandardised(cb_resstand->Checked()); }
 
-void TFormOpzioni::cb_varcovarClick() { FormTabPar->resize(cb_varcovar->Checked() ? 276 : 174, FormTabPar->height()); }
+void TFormOpzioni::cb_varcovarClick() { FormTabPar->ShowVariances(cb_varcovar->Checked()); }
 
 void TFormOpzioni::Chiudi1Click() { hide(); }

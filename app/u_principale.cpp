@@ -15,9 +15,12 @@
 #include "export/U_tabptidxf.h"
 #include "export/u_dxf.h"
 #include "export/u_georeferenzia.h"
+#include "export/u_salvacorretta_ui.h"
 #include "geometric/u_geom.h"
+#include "platform/fonts.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
@@ -28,13 +31,14 @@
 
 TFormPrincipale::TFormPrincipale(QWidget* parent)
     : QMainWindow(parent),
-      OpenPictureDialog1(FileDialog::Open,
-                         "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
+      OpenPictureDialog1(
+          FileDialog::Open,
+          "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
       SavePictureDialog1(FileDialog::Save, "Bitmaps (*.bmp)|*.bmp", ".bmp", "bmp"),
       ColorDialog1(Qt::red) {
     setObjectName("FormPrincipale");
     setWindowTitle("  Vek");
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(DesignFont());
     MdiArea = new QMdiArea(this);
     MdiArea->setObjectName("MdiArea");
     setCentralWidget(MdiArea);
@@ -93,11 +97,14 @@ void TFormPrincipale::BuildMenu() {
     QMenu* vis = sub(N9, "Visualizza", "Visualizza1");
     AddItem(vis, "Zoom", "Zoom2", &TFormPrincipale::Zoom2Click);
     AddItem(vis, "Pan", "Pan2", &TFormPrincipale::Pan2Click);
-    AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click)->setCheckable(true);
-    AddItem(vis, "Disponi verticali", "Disponiverticali1", &TFormPrincipale::Disponiverticali1Click);
+    Navigatore2 = AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click);
+    Navigatore2->setCheckable(true);
+    AddItem(vis, "Disponi verticali", "Disponiverticali1",
+            &TFormPrincipale::Disponiverticali1Click);
     AddItem(vis, "Opzioni", "Opzioni2", &TFormPrincipale::Opzioni2Click);
     N9->addSeparator();
     QMenu* tab = sub(N9, "Tabelle", "Tabelle2");
+    Tabelle2 = tab->menuAction();
     QMenu* ti = sub(tab, "Immagine", "Immagine2");
     AddItem(ti, "Visualizza", "Visualizza6", &TFormPrincipale::Visualizza6Click);
     AddItem(ti, "Salva", "Salva5", &TFormPrincipale::Salva5Click);
@@ -111,25 +118,28 @@ void TFormPrincipale::BuildMenu() {
     AddItem(tu, "Salva", "Salva7", &TFormPrincipale::Salva7Click);
     AddItem(tu, "Carica", "Carica6", &TFormPrincipale::Carica6Click);
     AddItem(tab, "Residui", "Residui2", &TFormPrincipale::Residui2Click);
-    AddItem(N9, "Individua rette", "Individuarette2", &TFormPrincipale::Individuarette2Click);
+    Individuarette2 =
+        AddItem(N9, "Individua rette", "Individuarette2", &TFormPrincipale::Individuarette2Click);
     N9->addSeparator();
     AddItem(N9, "Seleziona area ricampionamento", "Selezionaarearicampionamento1",
             &TFormPrincipale::Selezionaarearicampionamento1Click);
     AddItem(N9, "Visualizza vertici area", "Visualizzaverticiarea2",
             &TFormPrincipale::Visualizzaverticiarea2Click);
     QMenu* interp = sub(N9, "Interpolazione", "Interpolazione1");
-    AddItem(interp, "Lineare", "Lineare2", &TFormPrincipale::Lineare2Click)->setCheckable(true);
-    QAction* bil = AddItem(interp, "Bilineare", "bilineare2", &TFormPrincipale::bilineare2Click);
-    bil->setCheckable(true);
-    bil->setChecked(true);
+    Lineare2 = AddItem(interp, "Lineare", "Lineare2", &TFormPrincipale::Lineare2Click);
+    Lineare2->setCheckable(true);
+    bilineare2 = AddItem(interp, "Bilineare", "bilineare2", &TFormPrincipale::bilineare2Click);
+    bilineare2->setCheckable(true);
+    bilineare2->setChecked(true);
     AddItem(N9, "Vek", "Vek2", &TFormPrincipale::Vek2Click);
     N9->addSeparator();
     QMenu* corr = sub(N9, "Immagine corretta", "Immaginecorretta1");
-    AddItem(corr, "Salva ", "Salva4", &TFormPrincipale::Salva4Click);
-    AddItem(corr, "Chiudi", "Chiudi2", &TFormPrincipale::Chiudi2Click);
+    Salva4 = AddItem(corr, "Salva ", "Salva4", &TFormPrincipale::Salva4Click);
+    Chiudi2 = AddItem(corr, "Chiudi", "Chiudi2", &TFormPrincipale::Chiudi2Click);
     AddItem(N9, "Georeferenzia", "Georeferenzia2", &TFormPrincipale::Georeferenzia2Click);
     N9->addSeparator();
     QMenu* dxf = sub(N9, "Dxf", "Dxf1");
+    Dxf1 = dxf->menuAction();
     AddItem(dxf, "Disegna punti", "Disegnapunti1", &TFormPrincipale::Disegnapunti1Click);
     AddItem(dxf, "Salva punti", "Salvapunti1", &TFormPrincipale::Salvapunti1Click);
     AddItem(dxf, "Crea dxf", "Creadxf1", &TFormPrincipale::Creadxf1Click);
@@ -216,8 +226,8 @@ void TFormPrincipale::SetMethod(bool analytic) {
         rb_an->SetChecked(true);
     else
         rb_geom->SetChecked(true);
-    Action("Tabelle2")->setVisible(analytic);
-    Action("Individuarette2")->setVisible(!analytic);
+    Tabelle2->setVisible(analytic);
+    Individuarette2->setVisible(!analytic);
 }
 
 bool TFormPrincipale::eventFilter(QObject* watched, QEvent* event) {
@@ -226,15 +236,15 @@ bool TFormPrincipale::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormPrincipale::FormMouseMove() {
-    StatusBar1->SetPanel(0, QString());
-    StatusBar1->SetPanel(1, QString());
+    StatusBar1->SetPanel(MainPanel::PointerX, QString());
+    StatusBar1->SetPanel(MainPanel::PointerY, QString());
 }
 
 // ---- Immagine iniziale -----------------------------------------------------
 
 void TFormPrincipale::Apri1Click() {
     if (cb_imm->Checked()) {
-        ShowNotice("6");
+        ShowNotice(NoticeNo::ImageOpen);
         return;
     }
     if (!OpenPictureDialog1.Execute(this)) return;
@@ -244,7 +254,7 @@ void TFormPrincipale::Apri1Click() {
 
 void TFormPrincipale::Chiudi1Click() {
     if (!cb_imm->Checked()) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     CloseSourceImage();
@@ -254,21 +264,21 @@ void TFormPrincipale::Chiudi1Click() {
 
 void TFormPrincipale::Zoom2Click() {
     rb_zoom->SetChecked(true);
-    StatusBar1->SetPanel(3, " zoom attivo");
+    StatusBar1->SetPanel(MainPanel::ViewTool, " zoom attivo");
 }
 
 void TFormPrincipale::Pan2Click() {
     rb_pan->SetChecked(true);
-    StatusBar1->SetPanel(3, " pan attivo");
+    StatusBar1->SetPanel(MainPanel::ViewTool, " pan attivo");
 }
 
 void TFormPrincipale::Navigatore2Click() {
     // Triggering a checkable action flips its mark before this runs; put it
     // back, so that what decides is the mark as the user saw it.
-    QAction* item = Action("Navigatore2");
+    QAction* item = Navigatore2;
     if (sender() == item) item->setChecked(!item->isChecked());
     if (!cb_imm->Checked()) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
     if (item->isChecked()) {
@@ -276,7 +286,7 @@ void TFormPrincipale::Navigatore2Click() {
         FormNaviga->hide();
         return;
     }
-    FormNaviga->PlaceAtRight(width());
+    FormNaviga->PlaceAtRight();
     item->setChecked(true);
     FormNaviga->show();
 }
@@ -300,29 +310,35 @@ void TFormPrincipale::Opzioni2Click() { FormOpzioni->show(); }
 // ---- Tabelle ----------------------------------------------------------------
 
 void TFormPrincipale::Visualizza6Click() {
-    FormTabImm->PlaceAtRight(width());
+    FormTabImm->PlaceAtRight();
     FormTabImm->show();
 }
 
-void TFormPrincipale::Salva5Click() { SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva5Click() {
+    SaveTable(FormTabImm->SaveDialog1, *FormTabImm->StringGrid1, TableKey::Nxy);
+}
 
 void TFormPrincipale::Carica4Click() {
-    LoadTable(FormTabImm->OpenDialog1, *FormTabImm->StringGrid1, "nxy");
+    LoadTable(FormTabImm->OpenDialog1, *FormTabImm->StringGrid1, TableKey::Nxy);
     FormTabImm->show();
 }
 
 void TFormPrincipale::Visualizza7Click() { FormTabOgg->show(); }
 
-void TFormPrincipale::Salva6Click() { SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, "nxy"); }
+void TFormPrincipale::Salva6Click() {
+    SaveTable(FormTabOgg->SaveDialog1, *FormTabOgg->StringGrid1, TableKey::Nxy);
+}
 
 void TFormPrincipale::Carica5Click() {
-    LoadTable(FormTabOgg->OpenDialog1, *FormTabOgg->StringGrid1, "nxy_1");
+    LoadTable(FormTabOgg->OpenDialog1, *FormTabOgg->StringGrid1, TableKey::Nxy1);
     FormTabOgg->show();
 }
 
 void TFormPrincipale::Visualizza8Click() { FormTabFot->show(); }
 
-void TFormPrincipale::Salva7Click() { SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, "nxyxy"); }
+void TFormPrincipale::Salva7Click() {
+    SaveTable(FormTabFot->SaveDialog1, *FormTabFot->StringGrid1, TableKey::Nxyxy);
+}
 
 void TFormPrincipale::Carica6Click() {
     FormTabFot->LoadUnionTable();
@@ -333,10 +349,10 @@ void TFormPrincipale::Residui2Click() { FormTabRes->show(); }
 
 void TFormPrincipale::Individuarette2Click() {
     if (!cb_imm->Checked()) {
-        ShowNotice("1");
+        ShowNotice(NoticeNo::NoImage);
         return;
     }
-    FormGeom->PlaceAtRight(width());
+    FormGeom->PlaceAtRight();
     FormGeom->show();
 }
 
@@ -349,7 +365,7 @@ void TFormPrincipale::Selezionaarearicampionamento1Click() {
     }
     rb_limiti_1->SetChecked(true);
     FormLimiti->hide();
-    StatusBar1->SetPanel(5, "area");
+    StatusBar1->SetPanel(MainPanel::Operation, "area");
     FormRapporto->Edit2->clear();
     FormRapporto->Edit4->clear();
     FormRapporto->Edit5->clear();
@@ -358,20 +374,20 @@ void TFormPrincipale::Selezionaarearicampionamento1Click() {
 void TFormPrincipale::Visualizzaverticiarea2Click() { FormLimiti->show(); }
 
 void TFormPrincipale::Lineare2Click() {
-    Action("Lineare2")->setChecked(true);
-    Action("bilineare2")->setChecked(false);
+    Lineare2->setChecked(true);
+    bilineare2->setChecked(false);
 }
 
 void TFormPrincipale::bilineare2Click() {
-    Action("bilineare2")->setChecked(true);
-    Action("Lineare2")->setChecked(false);
+    bilineare2->setChecked(true);
+    Lineare2->setChecked(false);
 }
 
 void TFormPrincipale::Vek2Click() {
     const bool ready = cb_fot->Checked() && cb_imm->Checked() && cb_area->Checked();
     if (rb_an->Checked()) {
         if (!ready) {
-            ShowNotice("4");
+            ShowNotice(NoticeNo::SelectArea);
         } else {
             FormScala->show();
             FormScala->Label1->update();
@@ -380,7 +396,7 @@ void TFormPrincipale::Vek2Click() {
     }
     if (rb_geom->Checked()) {
         if (!ready)
-            ShowNotice("4");
+            ShowNotice(NoticeNo::SelectArea);
         else
             FormRapporto->show();
     }
@@ -389,48 +405,53 @@ void TFormPrincipale::Vek2Click() {
 // ---- Rectified image and export ---------------------------------------------
 
 void TFormPrincipale::Salva4Click() {
-    if (!cb_corr->Checked()) ShowNotice("2");
+    if (!cb_corr->Checked()) {
+        ShowNotice("2");
+        return;
+    }
+    SaveRectifiedPicture(SavePictureDialog1, CleanRectified, RectifiedImage(), this);
 }
 
 void TFormPrincipale::Chiudi2Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
     FormAvviso->Chiudicorretta1->setVisible(true);
-    ShowNotice("18");
+    ShowNotice(NoticeNo::CloseRectified);
 }
 
 void TFormPrincipale::Georeferenzia2Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
+    FormGeoreferenzia->ProposeWorldFile();
     FormGeoreferenzia->show();
 }
 
 void TFormPrincipale::Disegnapunti1Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
-    FormTabPtiDxf->PlaceAtRight(width(), 0);
+    FormTabPtiDxf->PlaceAtRight(0);
     FormTabPtiDxf->show();
 }
 
 void TFormPrincipale::Salvapunti1Click() {
-    SaveTable(FormTabPtiDxf->SaveDialog1, *FormTabPtiDxf->StringGrid1, "nxy");
+    SaveTable(FormTabPtiDxf->SaveDialog1, *FormTabPtiDxf->StringGrid1, TableKey::Nxy);
 }
 
 void TFormPrincipale::Creadxf1Click() { FormDxf->show(); }
 
 void TFormPrincipale::Calcoladistanza2Click() {
     if (!cb_corr->Checked()) {
-        ShowNotice("2");
+        ShowNotice(NoticeNo::NoRectified);
         return;
     }
     rb_distanza_1->SetChecked(true);
-    StatusBar1->SetPanel(5, "distanza");
+    StatusBar1->SetPanel(MainPanel::Operation, "distanza");
 }
 
 void TFormPrincipale::Reset2Click() { ResetSession(); }

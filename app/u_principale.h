@@ -8,36 +8,31 @@
 #include <QMdiArea>
 #include <QProgressBar>
 
+#include "app/u_pannello.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/statusbar.h"
 
-class TFormPrincipale : public QMainWindow {
+class TFormPrincipale : public QMainWindow, public StatePanel {
     Q_OBJECT
 public:
     explicit TFormPrincipale(QWidget* parent = nullptr);
 
     QMdiArea* MdiArea;
-    StatusBar* StatusBar1;
     // Shown at the right of the status bar while a long task runs.
     QProgressBar* ProgressBar1;
     QMenu* N9;
-    QWidget* Panel2;
-    // ' controlli 1 ' .. ' controlli 4 '
-    RadioButton *rb_an, *rb_geom;
-    RadioButton *rb_zoom, *rb_pan;
-    RadioButton *rb_edita, *rb_elimina;
-    RadioButton *rb_collima, *rb_limiti_1, *rb_limiti_2, *rb_limiti_3, *rb_limiti_4, *rb_dxf,
-        *rb_distanza_1, *rb_distanza_2, *rb_linee_or, *rb_linee_vert, *rb_scala_x, *rb_scala_y;
-    // ' controlli 5 ': progress flags
-    CheckBox *cb_imm, *cb_fot, *cb_area, *cb_scala, *cb_corr, *cb_fughe;
-    // ' controlli 6 ' and 'controlli 7'
-    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6;
+    QWidget* Panel2;  // the hidden state panel; its controls are the StatePanel's
 
     FileDialog OpenPictureDialog1;
     FileDialog SavePictureDialog1;
     ColorDialog ColorDialog1;
 
+    // The menu entries the program switches (check mark, visibility, enabling).
+    QAction *Navigatore2, *Tabelle2, *Individuarette2, *Lineare2, *bilineare2, *Salva4, *Chiudi2,
+        *Dxf1;
+
+    // Any menu entry by its name (for tests).
     QAction* Action(const QString& name) const;
     // Sets the status bar panels, the method button and the method's menu entries.
     void SetMethod(bool analytic);
@@ -87,5 +82,6 @@ protected:
 private:
     void BuildMenu();
     void BuildStatePanel();
-    QAction* AddItem(QMenu* menu, const QString& caption, const QString& name, void (TFormPrincipale::*slot)());
+    QAction* AddItem(QMenu* menu, const QString& caption, const QString& name,
+                     void (TFormPrincipale::*slot)());
 };

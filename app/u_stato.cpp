@@ -1,12 +1,11 @@
 #include "app/u_stato.h"
 
-#include <QAction>
+#include <initializer_list>
 
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
-#include "app/u_avviso.h"
 #include "app/u_forms.h"
-#include "app/u_principale.h"
+#include "app/u_pannello.h"
 #include "export/U_tabptidxf.h"
 #include "export/u_georeferenzia.h"
 #include "geometric/u_geom.h"
@@ -20,9 +19,8 @@
 #include "view/u_naviga.h"
 
 namespace {
-void EmptyEdits(QWidget* owner, int first, int last) {
-    for (int i = first; i <= last; ++i)
-        if (auto* e = owner->findChild<QLineEdit*>(QString("Edit%1").arg(i))) e->clear();
+void Empty(std::initializer_list<QLineEdit*> edits) {
+    for (QLineEdit* e : edits) e->clear();
 }
 }  // namespace
 
@@ -38,7 +36,7 @@ void ResetGeometricLines() {
     FormGeom->Edit6->setText("0");
     ClearTable(*FormGeom->StringGrid1);
     ClearTable(*FormGeom->StringGrid2);
-    FormPrincipale->cb_fughe->SetChecked(false);
+    MainState().cb_fughe->SetChecked(false);
     // Entry goes on from row 1 of the emptied grids; a half-entered line
     // went with them, and so does its rubber band.
     if (LinePhase == 2) Dragging = false;
@@ -48,14 +46,17 @@ void ResetGeometricLines() {
 
 void ResetArea() {
     FormLimiti->hide();
-    EmptyEdits(FormLimiti, 1, 12);
-    FormPrincipale->cb_area->SetChecked(false);
+    const TFormLimiti* a = FormLimiti;
+    Empty({a->Edit1, a->Edit2, a->Edit3, a->Edit4, a->Edit5, a->Edit6, a->Edit7, a->Edit8, a->Edit9,
+           a->Edit10, a->Edit11, a->Edit12});
+    MainState().cb_area->SetChecked(false);
 }
 
 void ResetRatio() {
     FormRapporto->hide();
-    EmptyEdits(FormRapporto, 1, 7);
-    FormPrincipale->cb_scala->SetChecked(false);
+    const TFormRapporto* r = FormRapporto;
+    Empty({r->Edit1, r->Edit2, r->Edit3, r->Edit4, r->Edit5, r->Edit6, r->Edit7});
+    MainState().cb_scala->SetChecked(false);
 }
 
 void ResetScale() {
@@ -64,13 +65,13 @@ void ResetScale() {
     FormScala->Edit2->setText("100");
     FormScala->Label1->update();
     FormScala->Label2->update();
-    FormPrincipale->cb_scala->SetChecked(false);
+    MainState().cb_scala->SetChecked(false);
 }
 
 void ResetImageTable() {
     FormTabImm->hide();
     ClearTable(*FormTabImm->StringGrid1);
-    EmptyEdits(FormTabImm, 1, 3);
+    Empty({FormTabImm->Edit1, FormTabImm->Edit2, FormTabImm->Edit3});
 }
 
 void ResetObjectTable() {
@@ -81,7 +82,7 @@ void ResetObjectTable() {
 void ResetUnionTable() {
     FormTabFot->hide();
     ClearTable(*FormTabFot->StringGrid1);
-    FormPrincipale->cb_fot->SetChecked(false);
+    MainState().cb_fot->SetChecked(false);
 }
 
 void ResetResiduals() {
@@ -97,13 +98,14 @@ void ResetParameters() {
 void ResetDxfPoints() {
     FormTabPtiDxf->hide();
     ClearTable(*FormTabPtiDxf->StringGrid1);
-    EmptyEdits(FormTabPtiDxf, 1, 3);
-    FormPrincipale->StatusBar1->SetPanel(5, QString());
+    Empty({FormTabPtiDxf->Edit1, FormTabPtiDxf->Edit2, FormTabPtiDxf->Edit3});
+    MainState().StatusBar1->SetPanel(MainPanel::Operation, QString());
 }
 
 void ResetGeoreference() {
     FormGeoreferenzia->hide();
-    EmptyEdits(FormGeoreferenzia, 1, 6);
+    const TFormGeoreferenzia* g = FormGeoreferenzia;
+    Empty({g->Edit1, g->Edit2, g->Edit3, g->Edit4, g->Edit5, g->Edit6});
 }
 
 void ResetSession() {
@@ -117,24 +119,4 @@ void ResetSession() {
     ResetObjectTable();
     ResetResiduals();
     ResetParameters();
-}
-
-void ResetAfterSourceClose() {
-    ResetSession();
-    FormNaviga->SetAutoSize(false);
-    FormPrincipale->Action("Navigatore2")->setChecked(false);
-    CleanBitmap = QImage();
-    ImageWindow = nullptr;
-    FormPrincipale->cb_imm->SetChecked(false);
-    FormPrincipale->StatusBar1->SetPanel(0, QString());
-    FormPrincipale->StatusBar1->SetPanel(1, QString());
-}
-
-void CloseRectifiedImage() {
-    if (!FormPrincipale->cb_corr->Checked()) {
-        ShowNotice("2");
-        return;
-    }
-    ResetGeoreference();
-    ResetDxfPoints();
 }

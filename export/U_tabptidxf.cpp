@@ -1,6 +1,51 @@
 #include "export/U_tabptidxf.h"
 
+#include <climits>
+#include <optional>
+
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "export/u_puntioggetto.h"
+#include "export/u_salvacorretta_ui.h"
+#include "platform/imagecontrol.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_scala.h"
+#include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
+#include "tables/u_stringhe.h"
+#include "view/u_limiti.h"
+#include "view/u_vista.h"
+
+namespace {
+
+std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
+long long IntOf(const QString& text) { return ParseInt(text.toStdString()); }
+
+// Where the marks go: the frame of the checked method, read from the windows
+// at the moment of drawing; none without a method.
+std::optional<ObjectFrame> MethodFrame() {
+    if (FormPrincipale->rb_an->Checked())
+        return AnalyticObjectFrame(TextOf(FormLimiti->Edit1), TextOf(FormLimiti->Edit4),
+                                   TextOf(FormScala->Edit1));
+    if (FormPrincipale->rb_geom->Checked())
+        return GeometricObjectFrame(TextOf(FormRapporto->Edit6));
+    return std::nullopt;
+}
+
+// With the rectified image closed there is nothing to draw on; the table's
+// commands then work on the table alone.
+void RestoreCleanRectified() {
+    if (ImageControl* image = RectifiedImage()) image->SetPicture(CleanRectified);
+}
+
+void DrawTable(StringGrid& grid, const QColor& colour) {
+    ImageControl* image = RectifiedImage();
+    const std::optional<ObjectFrame> frame = MethodFrame();
+    if (!image || !frame) return;
+    DrawObjectPoints(grid, image, colour, frame->pixelY, frame->pixelX, frame->y0, frame->x0);
+}
+
+}  // namespace
 
 TFormTabPtiDxf::TFormTabPtiDxf(QWidget* parent)
     : ToolWindow("FormTabPtiDxf", "Tabella costruzione dxf", parent),
@@ -8,6 +53,107 @@ TFormTabPtiDxf::TFormTabPtiDxf(QWidget* parent)
       ColorDialog1(Qt::blue) {
     resize(240, 330);
     StringGrid1 = MakeTableGrid(Body(), 3, 5000, {43, 80, 85}, false);
+    StringGrid1->SetRowSelect(true);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MakeEditRowAndStatusBar(this, Edit1, Edit2, Edit3, StatusBar1, {100});
+    MakeEditRowAndStatusBar(this, Edit1, Edit2, Edit3, StatusBar1, {5, 50});
+    setFocusProxy(Edit1);
+
+    AddCommand("Inizia collimazione", "Iniziacollimazione1", this,
+               &TFormTabPtiDxf::Iniziacollimazione1Click);
+    AddCommand("Registra punto", "Registrapunto1", this, &TFormTabPtiDxf::Registrapunto1Click);
+    AddCommand("Elimina punto", "Eliminapunto1", this, &TFormTabPtiDxf::Eliminapunto1Click);
+    AddCommand("Edita punto", "Editapunto1", this, &TFormTabPtiDxf::Editapunto1Click);
+    AddCommand("Reset tabella", "Resettabella1", this, &TFormTabPtiDxf::Resettabella1Click);
+    AddCommand("Disegna tabella", "Disegnatabella1", this, &TFormTabPtiDxf::Disegnatabella1Click);
+    AddCommand("Chiudi", "Chiudi1", this, &TFormTabPtiDxf::Chiudi1Click);
+    connect(StringGrid1, &StringGrid::MouseDown, this, &TFormTabPtiDxf::StringGrid1MouseDown);
 }
+
+void DxfCollimationBranch(Qt::MouseButtons held) {
+    if (!(held & Qt::LeftButton) || !FormPrincipale->rb_dxf->Checked()) return;
+    FormTabPtiDxf->Edit2->setText(FormPrincipale->StatusBar1->Panel(0));
+    FormTabPtiDxf->Edit3->setText(FormPrincipale->StatusBar1->Panel(1));
+    NormalizeEditDecimal(FormTabPtiDxf->Edit2);
+    NormalizeEditDecimal(FormTabPtiDxf->Edit3);
+}
+
+void TFormTabPtiDxf::RedrawObjectPoints() {
+    StringGrid1->Repaint();
+    RestoreCleanRectified();
+    DrawTable(*StringGrid1, ColorDialog1.Color);
+}
+
+void TFormTabPtiDxf::Iniziacollimazione1Click() {
+    FormPrincipale->rb_dxf->SetChecked(true);
+    FormPrincipale->StatusBar1->SetPanel(5, " collimazione dxf");
+    Edit1->setText("1");
+}
+
+void TFormTabPtiDxf::Registrapunto1Click() {
+    const bool method = FormPrincipale->rb_an->Checked() || FormPrincipale->rb_geom->Checked();
+    const bool dxf = FormPrincipale->rb_dxf->Checked();
+    const bool edita = FormPrincipale->rb_edita->Checked();
+    if (method && dxf && !edita) {
+        const long double x = TextToReal(TextOf(Edit2)), y = TextToReal(TextOf(Edit3));
+        if (Edit1->text().isEmpty()) Edit1->setText("?");
+        AppendMetricPoint(*StringGrid1, TextOf(Edit1), x, y);
+        RedrawObjectPoints();
+        const long long n = IntOf(Edit1->text());
+        Edit1->setText(QString::number(n < LLONG_MAX ? n + 1 : n));
+    } else if (method && dxf && edita) {
+        const long long k = IntOf(StatusBar1->Panel(1));
+        // Row 0 holds the titles: without a pressed row nothing is written.
+        if (k >= 1 && k <= INT_MAX) {
+            StringGrid1->SetCells(0, int(k), Edit1->text());
+            StringGrid1->SetCells(1, int(k), Edit2->text());
+            StringGrid1->SetCells(2, int(k), Edit3->text());
+        }
+        RedrawObjectPoints();
+        FormPrincipale->rb_edita->SetChecked(false);
+    }
+    Edit1->setFocus();
+}
+
+void TFormTabPtiDxf::Eliminapunto1Click() {
+    FormPrincipale->rb_elimina->SetChecked(true);
+    FormPrincipale->StatusBar1->SetPanel(4, " elimina punto");
+}
+
+void TFormTabPtiDxf::Editapunto1Click() {
+    FormPrincipale->rb_edita->SetChecked(true);
+    FormPrincipale->StatusBar1->SetPanel(4, " edita punto");
+}
+
+void TFormTabPtiDxf::StringGrid1MouseDown(Qt::MouseButton) {
+    const int k = StringGrid1->Selection().top;
+    const bool method = FormPrincipale->rb_an->Checked() || FormPrincipale->rb_geom->Checked();
+    if (FormPrincipale->rb_elimina->Checked() && method) {
+        StatusBar1->SetPanel(1, QString::number(k));
+        // A press below the table deletes nothing: the row routine would
+        // take the last point (or the only one) in its place.
+        const long long row = IntOf(StatusBar1->Panel(1));
+        if (row >= 1 && row <= CountPoints(*StringGrid1)) {
+            DeleteTableRow(*StringGrid1, int(row));
+            RestoreCleanRectified();
+            DrawTable(*StringGrid1, ColorDialog1.Color);
+        }
+        FormPrincipale->rb_elimina->SetChecked(false);
+    }
+    if (FormPrincipale->rb_edita->Checked()) {
+        StatusBar1->SetPanel(1, QString::number(k));
+        Edit1->setText(StringGrid1->Cells(0, k));
+        Edit2->setText(StringGrid1->Cells(1, k));
+        Edit3->setText(StringGrid1->Cells(2, k));
+    }
+    FormPrincipale->StatusBar1->SetPanel(4, "");
+}
+
+void TFormTabPtiDxf::Resettabella1Click() {
+    ClearTable(*StringGrid1);
+    StringGrid1->Repaint();
+    RestoreCleanRectified();
+}
+
+void TFormTabPtiDxf::Disegnatabella1Click() { DrawTable(*StringGrid1, ColorDialog1.Color); }
+
+void TFormTabPtiDxf::Chiudi1Click() { hide(); }

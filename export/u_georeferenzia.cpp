@@ -1,11 +1,54 @@
 #include "export/u_georeferenzia.h"
 
+#include <QLabel>
+
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "export/u_filegeo.h"
+#include "platform/filemessage.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_scala.h"
+#include "view/u_limiti.h"
+
+namespace {
+std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
+}  // namespace
+
 TFormGeoreferenzia::TFormGeoreferenzia(QWidget* parent)
-    : ToolWindow("FormGeoreferenzia", "File di georeferenziazione", parent) {
-    resize(220, 200);
-    Edit[0] = nullptr;
-    for (int i = 1; i <= 6; ++i) {
-        Edit[i] = MakeEdit(QString("Edit%1").arg(i), Body());
-        Edit[i]->setGeometry(8, 8 + (i - 1) * 26, 200, 20);
+    : ToolWindow("FormGeoreferenzia", "File di georeferenziazione", parent),
+      SaveDialog1(FileDialog::Save, {}, {}, "tfw") {
+    resize(220, 220);
+    QLineEdit** fields[6] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6};
+    for (int i = 0; i < 6; ++i) {
+        auto* label = new QLabel(QString("%1.").arg(i + 1), Body());
+        label->setGeometry(8, 10 + i * 26, 20, 20);
+        *fields[i] = MakeEdit(QString("Edit%1").arg(i + 1), Body());
+        (*fields[i])->setGeometry(30, 10 + i * 26, 180, 20);
     }
+    StatusBar1 = AddStatusBar({200});
+    AddCommand("Salva file geo", "Salvafilegeo1", this, &TFormGeoreferenzia::Salvafilegeo1Click);
+    AddCommand("Chiudi", "Chiudi1", this, &TFormGeoreferenzia::Chiudi1Click);
 }
+
+void TFormGeoreferenzia::ProposeWorldFile() {
+    const WorldFileLines lines =
+        FormPrincipale->rb_geom->Checked()
+            ? ProposeWorldFileGeometric(TextOf(FormRapporto->Edit6), TextOf(FormPrincipale->Edit6))
+            : ProposeWorldFileAnalytic(TextOf(FormScala->Edit1), TextOf(FormLimiti->Edit1),
+                                       TextOf(FormLimiti->Edit2));
+    const auto fields = Lines();
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        fields[k]->setText(QString::fromStdString(lines[k]));
+}
+
+void TFormGeoreferenzia::Salvafilegeo1Click() {
+    if (!SaveDialog1.Execute(this)) return;
+    WorldFileLines lines;
+    const auto fields = Lines();
+    for (std::size_t k = 0; k < fields.size(); ++k) lines[k] = TextOf(fields[k]);
+    const std::string path = SaveDialog1.FileName.toStdString();
+    const FileWriteResult written = SaveWorldFile(path, lines);
+    if (!written.Ok()) ShowFileWriteError(this, written, path);
+}
+
+void TFormGeoreferenzia::Chiudi1Click() { hide(); }

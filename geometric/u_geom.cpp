@@ -349,6 +349,7 @@ void TFormGeom::Calcoloparametri1Click() {
     }
     NormalizeGridDecimals(par);
     par.Repaint();
+    FormTabPar->FitToValues();
     FormTabPar->show();
     main->cb_fot->SetChecked(true);
     ComputeAreaExtent();
@@ -358,10 +359,13 @@ void TFormGeom::Calcoloparametri1Click() {
 
 bool ComputeAreaExtent() {
     TFormPrincipale* main = FormPrincipale;
+    const TFormLimiti& area = *FormLimiti;
+    const QLineEdit* xs[4] = {area.Edit5, area.Edit7, area.Edit9, area.Edit11};
+    const QLineEdit* ys[4] = {area.Edit6, area.Edit8, area.Edit10, area.Edit12};
     AreaCorners c;
     for (int i = 0; i < 4; ++i) {
-        c.x[i] = ParseInt(FormLimiti->EditNumber(5 + 2 * i)->text().toStdString());
-        c.y[i] = ParseInt(FormLimiti->EditNumber(6 + 2 * i)->text().toStdString());
+        c.x[i] = ParseInt(xs[i]->text().toStdString());
+        c.y[i] = ParseInt(ys[i]->text().toStdString());
     }
     AreaExtent e;
     if (main->rb_an->Checked()) {
@@ -391,9 +395,8 @@ bool ComputeAreaExtent() {
         return false;
     }
     const long double values[4] = {e.Xin, e.Yin, e.Xfin, e.Yfin};
-    for (int i = 1; i <= 4; ++i) {
-        FormLimiti->EditNumber(i)->repaint();
-        FormLimiti->EditNumber(i)->setText(Fixed(values[i - 1], 10, 3));
-    }
+    QLineEdit* edits[4] = {FormLimiti->Edit1, FormLimiti->Edit2, FormLimiti->Edit3,
+                           FormLimiti->Edit4};
+    for (int i = 0; i < 4; ++i) edits[i]->setText(Fixed(values[i], 10, 3));
     return true;
 }

@@ -327,11 +327,11 @@ AnalyticExtentOutcome AnalyticAreaExtent(const IGrid& uni, IGrid& residuals, IGr
     auto e = std::make_unique<ProjectiveEstimation>();
     out.status = EstimateProjective(*list, *e);
     if (out.status == EstimationStatus::Ok)
-        out.status = FillEstimationTables(*list, *e, residuals, parameters, out.unitVarianceText);
+        out.status =
+            FillEstimationTables(*list, e->fit, residuals, parameters, out.unitVarianceText);
     if (out.status != EstimationStatus::Ok) return out;
 
-    Projective t;
-    for (int i = 0; i < 8; ++i) t.p[i] = e->result.x.Cell[i + 1][1];
+    const Projective& t = e->fit.transform;
     std::array<PlanePoint, 4> mapped;
     for (int i = 0; i < 4; ++i) {
         const std::optional<PlanePoint> p =

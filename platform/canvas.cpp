@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <cstdlib>
 
+#include "platform/rasterimage.h"
+
 namespace {
 // On-off runs of the dash-dot pen, in pixels.
 constexpr int kDashDot[] = {9, 3, 3, 3};
@@ -19,22 +21,27 @@ bool DashDotOn(int step) {
 }  // namespace
 
 uint32_t Canvas::Pixel(int x, int y) const {
-    if (!img_ || x < 0 || y < 0 || x >= img_->width() || y >= img_->height()) return kInvalidColor;
-    return reinterpret_cast<const QRgb*>(img_->constScanLine(y))[x] & 0x00FFFFFFu;
+    return img_ ? ReadPixel(ViewOfImage(*img_), x, y) : kInvalidColor;
 }
 
 void Canvas::SetPixel(int x, int y, uint32_t rgb) {
-    if (!img_ || x < 0 || y < 0 || x >= img_->width() || y >= img_->height()) return;
-    reinterpret_cast<QRgb*>(img_->scanLine(y))[x] = 0xFF000000u | (rgb & 0x00FFFFFFu);
+    if (!img_ || !Inside(ViewOfImage(*img_), x, y)) return;
+    reinterpret_cast<QRgb*>(img_->scanLine(y))[x] = StoredPixel(rgb);
 }
 
 void Canvas::Plot(int x, int y, uint32_t pen) {
     if (!img_ || x < 0 || y < 0 || x >= img_->width() || y >= img_->height()) return;
     QRgb& p = reinterpret_cast<QRgb*>(img_->scanLine(y))[x];
     switch (penMode) {
-        case PenMode::Copy: p = 0xFF000000u | pen; break;
-        case PenMode::White: p = 0xFFFFFFFFu; break;
-        case PenMode::NotXor: p = 0xFF000000u | (~(p ^ pen) & 0x00FFFFFFu); break;
+        case PenMode::Copy:
+            p = 0xFF000000u | pen;
+            break;
+        case PenMode::White:
+            p = 0xFFFFFFFFu;
+            break;
+        case PenMode::NotXor:
+            p = 0xFF000000u | (~(p ^ pen) & 0x00FFFFFFu);
+            break;
     }
 }
 
@@ -47,8 +54,14 @@ void Canvas::ThinLine(int x0, int y0, int x1, int y1, uint32_t pen) {
         if (penStyle == PenStyle::Solid || DashDotOn(step)) Plot(x0, y0, pen);
         ++step;
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x0 += sx; }
-        if (e2 <= dx) { err += dx; y0 += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
     }
 }
 
@@ -88,8 +101,9 @@ void Canvas::StretchCopy(const QRect& dest, const QImage& from, const QRect& src
     const QRect clipped = src.intersected(from.rect());
     if (clipped.isEmpty()) return;
     const double fx = double(dest.width()) / src.width(), fy = double(dest.height()) / src.height();
-    const QRectF target(dest.x() + (clipped.x() - src.x()) * fx, dest.y() + (clipped.y() - src.y()) * fy,
-                        clipped.width() * fx, clipped.height() * fy);
+    const QRectF target(dest.x() + (clipped.x() - src.x()) * fx,
+                        dest.y() + (clipped.y() - src.y()) * fy, clipped.width() * fx,
+                        clipped.height() * fy);
     QPainter p(img_);
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(target, from, clipped);

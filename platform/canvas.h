@@ -10,8 +10,11 @@
 #include <QPoint>
 #include <cstdint>
 
-// A colour as 0x00RRGGBB; reading outside the picture gives kInvalidColor.
-constexpr uint32_t kInvalidColor = 0xFFFFFFFFu;
+#include "platform/raster.h"
+
+// Colours are 0x00RRGGBB and pixels follow the rules of platform/raster.h:
+// reading outside the picture gives kInvalidColor, writing a value with its
+// top byte set stores black.
 
 enum class PenMode { Copy, NotXor, White };
 enum class PenStyle { Solid, DashDot };

@@ -1,10 +1,15 @@
 #include "platform/controls.h"
 
-#include "platform/statusbar.h"
-
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "platform/fonts.h"
+#include "platform/statusbar.h"
+
+#include "platform/statusbar.h"
 
 RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(name, parent) {
     setObjectName(name);
@@ -13,7 +18,8 @@ RadioButton::RadioButton(const QString& name, QWidget* parent) : QRadioButton(na
 
 void RadioButton::SetChecked(bool on) {
     if (on && parentWidget()) {
-        for (RadioButton* other : parentWidget()->findChildren<RadioButton*>(Qt::FindDirectChildrenOnly))
+        for (RadioButton* other :
+             parentWidget()->findChildren<RadioButton*>(Qt::FindDirectChildrenOnly))
             if (other != this) other->setChecked(false);
     }
     setChecked(on);
@@ -27,11 +33,6 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text) {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(name);
     return e;
-}
-
-QString EditText(const QWidget* owner, const QString& name) {
-    const auto* e = owner->findChild<QLineEdit*>(name);
-    return e ? e->text() : QString();
 }
 
 QIcon MenuGlyph() {
@@ -48,10 +49,11 @@ QIcon MenuGlyph() {
 }
 
 ToolWindow::ToolWindow(const QString& objectName, const QString& caption, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint) {
+    : QWidget(parent,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(objectName);
     setWindowTitle(caption);
+    setMinimumWidth(TitleFitWidth(caption));  // a window no narrower than its title
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -75,8 +77,56 @@ QAction* ToolWindow::Command(const QString& actionName) const {
     return findChild<QAction*>(actionName);
 }
 
-void ToolWindow::PlaceAtRight(int mainWidth, int margin) {
-    move(mainWidth - width() - margin, 40);
+namespace {
+QWidget* OwnerOf(const QWidget* w) {
+    return w->parentWidget() ? w->parentWidget()->window() : nullptr;
+}
+}  // namespace
+
+// The outer size is estimated from the owner's frame before the window
+// manager has framed this window once: both wear the same decoration.
+QSize ToolWindow::FrameSize() const {
+    const QWidget* owner = OwnerOf(this);
+    if (isVisible() || !owner) return frameGeometry().size();
+    return size() + owner->frameGeometry().size() - owner->size();
+}
+
+void ToolWindow::MoveOnScreen(QPoint topLeft) {
+    const QWidget* owner = OwnerOf(this);
+    const QScreen* screen = owner ? owner->screen() : this->screen();
+    if (screen) {
+        const QRect avail = screen->availableGeometry();
+        const QSize frame = FrameSize();
+        topLeft.setX(std::clamp(topLeft.x(), avail.left(),
+                                std::max(avail.left(), avail.right() + 1 - frame.width())));
+        topLeft.setY(std::clamp(topLeft.y(), avail.top(),
+                                std::max(avail.top(), avail.bottom() + 1 - frame.height())));
+    }
+    move(topLeft);
+}
+
+void ToolWindow::PlaceAtRight(int margin) {
+    const QWidget* owner = OwnerOf(this);
+    const QRect main = owner ? owner->frameGeometry() : QRect();
+    MoveOnScreen({main.left() + main.width() - FrameSize().width() - margin, main.top() + 40});
+}
+
+void ToolWindow::PlaceCentred() {
+    const QWidget* owner = OwnerOf(this);
+    const QRect main = owner ? owner->frameGeometry() : QRect();
+    const QSize own = FrameSize();
+    MoveOnScreen(main.topLeft() +
+                 QPoint((main.width() - own.width()) / 2, (main.height() - own.height()) / 2));
+}
+
+void ToolWindow::PlaceBeside(const QWidget* other) {
+    const QRect o = other->frameGeometry();
+    MoveOnScreen({o.right() + 1 + 5, o.top()});
+}
+
+void ToolWindow::showEvent(QShowEvent* event) {
+    if (!testAttribute(Qt::WA_Moved) && parentWidget()) PlaceCentred();
+    QWidget::showEvent(event);
 }
 
 StatusBar* ToolWindow::AddStatusBar(std::initializer_list<int> panelWidths) {

@@ -36,7 +36,6 @@ public:
 
 // An edit field named after its component.
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text = {});
-QString EditText(const QWidget* owner, const QString& name);
 
 // The 16 x 16 glyph that stands for a window's menu.
 QIcon MenuGlyph();
@@ -66,10 +65,23 @@ public:
     StatusBar* AddStatusBar(std::initializer_list<int> panelWidths);
     // The window's ProgressBar1, hidden, above the status bar.
     QProgressBar* AddProgressBar();
-    // left := main width − own width − margin, top := 40.
-    void PlaceAtRight(int mainWidth, int margin = 5);
+    // At the right of the owner (the main window), relative to its frame:
+    // left := owner left + owner width − own width − margin, top := owner
+    // top + 40; kept on the owner's screen.
+    void PlaceAtRight(int margin = 5);
+    // Centred over the owner's frame, kept on its screen.
+    void PlaceCentred();
+    // Just right of another window, tops aligned, kept on screen.
+    void PlaceBeside(const QWidget* other);
+
+protected:
+    // A window that nothing has placed yet opens centred over its owner,
+    // where it leaves the owner's menu free.
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QSize FrameSize() const;
+    void MoveOnScreen(QPoint topLeft);
     QMenuBar* menuBar_;
     QMenu* menu_;
     QWidget* body_;

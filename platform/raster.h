@@ -1,12 +1,41 @@
-// A 32-bit picture in memory: rows top to bottom, pixel (0, 0) top-left,
-// each pixel 0xFFRRGGBB (the layout of a 32-bit RGB bitmap). The buffer is
-// malloc'd so that a window can adopt it without a copy (release()).
+// A 32-bit picture in memory and the pixel rules every reader and writer
+// of a picture follows.
+//
+// Layout: rows top to bottom, pixel (0, 0) top-left; each stored pixel is
+// the 32-bit value 0xFFRRGGBB (the layout of a 32-bit RGB bitmap), so in
+// memory on a little-endian machine the bytes run blue, green, red, 0xFF.
+// A colour handed to or returned by the rules below is 0x00RRGGBB.
+// Rules:
+//  - a read outside the picture gives kInvalidColor (all bits set);
+//  - a write outside the picture is ignored;
+//  - a write of a value whose top byte is not zero (kInvalidColor among
+//    them) stores black, never the low bytes of that value.
+// The buffer is malloc'd so that a window can adopt it without a copy
+// (Release()).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
+
+// What a read outside the picture gives; no real colour has this value.
+constexpr uint32_t kInvalidColor = 0xFFFFFFFFu;
+
+constexpr uint32_t RgbColor(uint32_t red, uint32_t green, uint32_t blue) {
+    return ((red & 0xFFu) << 16) | ((green & 0xFFu) << 8) | (blue & 0xFFu);
+}
+constexpr uint32_t RedOf(uint32_t colour) { return (colour >> 16) & 0xFFu; }
+constexpr uint32_t GreenOf(uint32_t colour) { return (colour >> 8) & 0xFFu; }
+constexpr uint32_t BlueOf(uint32_t colour) { return colour & 0xFFu; }
+
+// The stored pixel for a colour: opaque, and black when the colour is not a
+// colour (its top byte is set).
+constexpr uint32_t StoredPixel(uint32_t colour) {
+    return (colour & 0xFF000000u) != 0 ? 0xFF000000u : 0xFF000000u | colour;
+}
+// The colour of a stored pixel.
+constexpr uint32_t ColorOfPixel(uint32_t stored) { return stored & 0x00FFFFFFu; }
 
 class Raster {
 public:
@@ -74,3 +103,15 @@ struct RasterView {
 };
 
 inline RasterView ViewOf(const Raster& r) { return {r.Data(), r.Width(), r.Height(), r.Width()}; }
+
+inline bool Inside(const RasterView& v, int x, int y) {
+    return v.pixels && x >= 0 && y >= 0 && x < v.width && y < v.height;
+}
+// The colour at (x, y), or kInvalidColor outside the picture.
+inline uint32_t ReadPixel(const RasterView& v, int x, int y) {
+    return Inside(v, x, y) ? ColorOfPixel(v.Row(y)[x]) : kInvalidColor;
+}
+// Stores StoredPixel(colour) at (x, y); outside the picture nothing happens.
+inline void WritePixel(Raster& r, int x, int y, uint32_t colour) {
+    if (Inside(ViewOf(r), x, y)) r.Row(y)[x] = StoredPixel(colour);
+}

@@ -6,12 +6,20 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent), simpleLabel_(new QLa
     simpleLabel_->hide();
 }
 
+// A panel is at least its designed width and grows to show its text whole;
+// the last one also takes the rest of the bar, up to the window's edge.
 void StatusBar::AddPanel(int width, Qt::Alignment align) {
+    if (!panels_.isEmpty()) {  // the former last panel stops stretching
+        QLabel* former = panels_.last();
+        removeWidget(former);
+        addWidget(former);
+        former->setVisible(!simple_);
+    }
     auto* label = new QLabel(this);
-    label->setFixedWidth(width);
+    label->setMinimumWidth(width);
     label->setAlignment(align | Qt::AlignVCenter);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    addWidget(label);
+    addWidget(label, 1);
     label->setVisible(!simple_);
     panels_.push_back(label);
 }

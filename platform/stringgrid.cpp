@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 
 // Model rows are grid rows 1..RowCount-1; row 0 is the header.
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -59,7 +60,33 @@ StringGrid::StringGrid(int cols, int rows, QWidget* parent)
 }
 
 void StringGrid::SetColumnWidths(const QVector<int>& widths) {
+    designWidths_ = widths;
     for (int i = 0; i < widths.size(); ++i) setColumnWidth(i, widths[i]);
+}
+
+void StringGrid::FitColumnsToText() {
+    const QFontMetrics fm(font());
+    // A cell's text stands between two focus-frame margins and a grid line.
+    const int pad = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    for (int c = 0; c < ColCount(); ++c) {
+        if (isColumnHidden(c)) continue;
+        int w = std::max(c < designWidths_.size() ? designWidths_[c] : columnWidth(c),
+                         horizontalHeader()->sectionSizeHint(c));
+        for (int r = 1; r < RowCount(); ++r) {
+            const std::string& text = cells_.Cell(c, r);
+            if (!text.empty())
+                w = std::max(w, fm.horizontalAdvance(QString::fromStdString(text)) + pad);
+        }
+        setColumnWidth(c, w);
+    }
+}
+
+int StringGrid::WidthForColumns(int n) const {
+    int w = 2 * frameWidth();
+    for (int c = 0; c < n && c < ColCount(); ++c) w += columnWidth(c);
+    if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+        w += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return w;
 }
 
 void StringGrid::SetEditable(bool on) {
@@ -123,13 +150,12 @@ void StringGrid::SetSelection(const GridRect& r) {
     const int bottom = std::min(r.bottom, RowCount() - 1);
     const int right = std::min(r.right, ColCount() - 1);
     const QItemSelection s(model_.index(r.top - 1, r.left), model_.index(bottom - 1, right));
-    selectionModel()->setCurrentIndex(model_.index(r.top - 1, r.left), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model_.index(r.top - 1, r.left),
+                                      QItemSelectionModel::NoUpdate);
     selectionModel()->select(s, QItemSelectionModel::ClearAndSelect);
 }
 
-QRect StringGrid::RowRect(int row, int col) const {
-    return visualRect(model_.index(row - 1, col));
-}
+QRect StringGrid::RowRect(int row, int col) const { return visualRect(model_.index(row - 1, col)); }
 
 void StringGrid::mousePressEvent(QMouseEvent* e) {
     QTableView::mousePressEvent(e);

@@ -20,7 +20,10 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    void Reset() { beginResetModel(); endResetModel(); }
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
     void CellChanged(int col, int row);
 
 private:
@@ -31,7 +34,13 @@ class StringGrid : public QTableView, public IGrid {
     Q_OBJECT
 public:
     StringGrid(int cols, int rows, QWidget* parent = nullptr);
+    // The designed column widths; FitColumnsToText never goes below them.
     void SetColumnWidths(const QVector<int>& widths);
+    // Widens each shown column to show its widest text whole, title included.
+    void FitColumnsToText();
+    // The grid width that shows columns 0..n-1 whole: the columns, the frame
+    // and the vertical scroll bar when it can show.
+    int WidthForColumns(int n) const;
     void SetEditable(bool on);
     bool Editable() const { return editable_; }
     void SetRowSelect(bool on);
@@ -63,5 +72,6 @@ protected:
 private:
     GridCells cells_;
     GridModel model_;
+    QVector<int> designWidths_;
     bool editable_ = false;
 };

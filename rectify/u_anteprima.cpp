@@ -23,13 +23,13 @@ void TFormAnteprima::SetAutoSize(bool on) {
     if (on) resize(Image1->size());
 }
 
-long double PreviewPixelSize(const AreaLimits& area, long double fx, long double fy) {
+long double PreviewPixelSize(const AreaInputs& area, long double fx, long double fy) {
     const long double sx = std::fabs((area.Xfin - area.Xin) * fx / 300);
     const long double sy = std::fabs((area.Yfin - area.Yin) * fy / 300);
     return sy >= sx ? sy : sx;
 }
 
-void PreviewRectification(const Projective& model, const AreaLimits& area, long double fx,
+void PreviewRectification(const Projective& model, const AreaInputs& area, long double fx,
                           long double fy, int minSide, QProgressBar* bar, StatusBar* status) {
     if (!ImageWindow) return;
     const long double s = PreviewPixelSize(area, fx, fy);

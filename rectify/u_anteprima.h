@@ -20,12 +20,12 @@ public:
 
 // The preview pixel size: the area's longer side, after the factors, makes
 // 300 pixels: max(|(Xfin - Xin) * fx|, |(Yin - Yfin) * fy|) / 300.
-long double PreviewPixelSize(const AreaLimits& area, long double fx, long double fy);
+long double PreviewPixelSize(const AreaInputs& area, long double fx, long double fy);
 
 // The area resampled by nearest sampling at PreviewPixelSize into the preview
 // window, through `model` (object -> image), with the dialog's progress bar
 // shown in place of its status bar meanwhile. The preview window is shown
 // when both sides of the preview exceed minSide pixels; otherwise notice
 // "16" (an area of no extent included).
-void PreviewRectification(const Projective& model, const AreaLimits& area, long double fx,
+void PreviewRectification(const Projective& model, const AreaInputs& area, long double fx,
                           long double fy, int minSide, QProgressBar* bar, StatusBar* status);

@@ -1,36 +1,152 @@
 #include "rectify/u_corretta.h"
 
-#include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
+#include <cmath>
 
+#include "app/u_avviso.h"
 #include "app/u_forms.h"
 #include "app/u_principale.h"
+#include "app/u_stato.h"
+#include "export/U_tabptidxf.h"
+#include "export/u_salvacorretta_ui.h"
+#include "platform/fpcheck.h"
 #include "platform/statusbar.h"
+#include "rectify/u_rapporto.h"
 #include "rectify/u_ricampiona_ui.h"
+#include "rectify/u_scala.h"
+#include "tables/u_omnia_ui.h"
+#include "tables/u_stringhe.h"
 #include "view/u_immagine.h"
+#include "view/u_vista.h"
 
-TFormCorretta::TFormCorretta(QWidget* parent) : QScrollArea(parent) {
-    setObjectName("FormCorretta");
-    setAttribute(Qt::WA_DeleteOnClose);
-    Image1 = new ImageControl("Image1");
-    Image1->setCursor(Qt::CrossCursor);
-    Image1->SetAutoSize(true);
-    setWidget(Image1);
-    setWidgetResizable(false);
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Panel1 = new QFrame(viewport());
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setGeometry(0, 0, 103, 103);
-    Panel1->setEnabled(false);
-    Panel1->hide();
-    Image2 = new ImageControl("Image2", Panel1);
-    Image2->setGeometry(2, 2, 99, 99);
+std::array<PlanePoint, 2> DistanceEnds;
+long double MeasuredDistance = 0;
+
+PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSize, long double xin,
+                                long double yin, int height) {
+    if (analytic) return {x * pixelSize + xin, yin - y * pixelSize};
+    return {x * pixelSize, (height - y) * pixelSize};
 }
 
-bool RectifyIntoNewWindow(const Projective& model, const AreaLimits& area, long double s,
+namespace {
+QString Fixed(long double v, int precision, int decimals) {
+    return QString::fromStdString(FormatFixed(v, precision, decimals));
+}
+
+long double EditReal(const QLineEdit* e) { return TextToReal(e->text().toStdString()); }
+
+// A measure half done ends with the window it was measured on.
+void EndMeasure() {
+    FormPrincipale->rb_distanza_1->SetChecked(false);
+    FormPrincipale->rb_distanza_2->SetChecked(false);
+    Dragging = false;
+}
+
+// What both ways of closing leave behind them.
+void ForgetRectifiedImage() {
+    TFormPrincipale* main = FormPrincipale;
+    CleanRectified = QImage();
+    RectifiedWindow = nullptr;
+    main->cb_corr->SetChecked(false);
+    EndMeasure();
+}
+
+void ClearPointerPanels() {
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerX, QString());
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerY, QString());
+}
+
+// One end of the distance: the readout as the status bar shows it, into two
+// of the main window's edits and back as reals.
+PlanePoint TakeReadout(QLineEdit* xEdit, QLineEdit* yEdit) {
+    const StatusBar* bar = FormPrincipale->StatusBar1;
+    xEdit->setText(bar->Panel(MainPanel::PointerX));
+    yEdit->setText(bar->Panel(MainPanel::PointerY));
+    NormalizeEditDecimal(xEdit);
+    NormalizeEditDecimal(yEdit);
+    return {EditReal(xEdit), EditReal(yEdit)};
+}
+}  // namespace
+
+TFormCorretta::TFormCorretta(QWidget* parent) : ImageWindowBase("FormCorretta", parent) {
+    SetRectifiedImage(Image1);
+}
+
+void TFormCorretta::ShowPointer(int x, int y) {
+    const bool analytic = FormPrincipale->rb_an->Checked();
+    const AreaInputs area = FormLimiti->ReadArea();
+    const long double size =
+        analytic ? FormScala->ReadScale().pixelSize : FormRapporto->ReadRatio().pixelSize;
+    FpGuard guard;
+    const PlanePoint p = RectifiedObjectPoint(analytic, x, y, size, area.Xin, area.Yin,
+                                              std::as_const(*Image1).Picture().height());
+    // Values past the range of reals show nothing rather than a wrong number.
+    const bool shown = !guard.Faulted() && std::isfinite(p.x) && std::isfinite(p.y);
+    StatusBar* bar = FormPrincipale->StatusBar1;
+    bar->SetPanel(MainPanel::PointerX, shown ? Fixed(p.x, 8, 3) : QString());
+    bar->SetPanel(MainPanel::PointerY, shown ? Fixed(p.y, 8, 3) : QString());
+}
+
+bool TFormCorretta::BandFollowsPointer() const {
+    return FormPrincipale->rb_distanza_1->Checked() || FormPrincipale->rb_distanza_2->Checked();
+}
+
+void TFormCorretta::ClickBranches(Qt::MouseButton, Qt::MouseButtons held, int x, int y) {
+    DxfCollimationBranch(held);
+    FirstDistanceEnd(held, x, y);
+    SecondDistanceEnd(held, x, y);
+}
+
+void TFormCorretta::FirstDistanceEnd(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!(held & Qt::LeftButton) || !main->rb_distanza_1->Checked()) return;
+    MeasuredDistance = 0;
+    main->StatusBar1->SetPanel(MainPanel::Result, "distanza: ");
+    Image1->SetPicture(CleanRectified);
+    Dragging = true;
+    Image1->canvas().MoveTo(x, y);
+    StartPoint = EndPoint = QPoint(x, y);
+    DistanceEnds[0] = TakeReadout(main->Edit1, main->Edit2);
+}
+
+void TFormCorretta::SecondDistanceEnd(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!(held & Qt::LeftButton) || !main->rb_distanza_2->Checked()) return;
+    DrawRubberBand(Image1, StartPoint, QPoint(x, y), PenMode::White);
+    Dragging = false;
+    DistanceEnds[1] = TakeReadout(main->Edit3, main->Edit4);
+    Image1->SetPicture(CleanRectified);
+}
+
+// The release after the first end arms the second; the release after the
+// second shows the distance and ends the measure. Only the left button's
+// release counts, as only its press records an end.
+void TFormCorretta::Released(Qt::MouseButton button, Qt::MouseButtons, int, int) {
+    TFormPrincipale* main = FormPrincipale;
+    if (button != Qt::LeftButton) return;
+    if (main->rb_distanza_2->Checked()) {
+        MeasuredDistance = DistanceBetween(DistanceEnds[0].x, DistanceEnds[0].y, DistanceEnds[1].x,
+                                           DistanceEnds[1].y);
+        main->StatusBar1->SetPanel(MainPanel::Result,
+                                   "distanza: " + Fixed(MeasuredDistance, 10, 3));
+        main->rb_distanza_2->SetChecked(false);
+        main->StatusBar1->SetPanel(MainPanel::Operation, QString());
+    }
+    if (main->rb_distanza_1->Checked()) main->rb_distanza_2->SetChecked(true);
+}
+
+void TFormCorretta::FormClose() {
+    TFormPrincipale* main = FormPrincipale;
+    ForgetRectifiedImage();
+    for (QAction* item : {main->Dxf1, main->Salva4, main->Chiudi2}) item->setEnabled(false);
+    ResetGeoreference();
+    ResetDxfPoints();
+    ClearPointerPanels();
+}
+
+bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long double s,
                           long double fx, long double fy, QProgressBar* bar, StatusBar* status) {
     TFormPrincipale* main = FormPrincipale;
     if (!ImageWindow) return false;
@@ -58,6 +174,22 @@ bool RectifyIntoNewWindow(const Projective& model, const AreaLimits& area, long 
     }
     // Shares the pixels until a mark is drawn on the shown picture.
     CleanRectified = window->Image1->Picture();
-    for (const char* item : {"Dxf1", "Salva4", "Chiudi2"}) main->Action(item)->setEnabled(true);
+    for (QAction* item : {main->Dxf1, main->Salva4, main->Chiudi2}) item->setEnabled(true);
     return true;
+}
+
+void CloseRectifiedImage() {
+    TFormPrincipale* main = FormPrincipale;
+    if (!main->cb_corr->Checked()) {
+        ShowNotice(NoticeNo::NoRectified);
+        return;
+    }
+    // Freed without its close handler: this answer has its own steps.
+    if (RectifiedWindow) delete RectifiedWindow->parentWidget();
+    ForgetRectifiedImage();
+    main->Dxf1->setEnabled(false);
+    ResetGeoreference();
+    ResetDxfPoints();
+    ClearPointerPanels();
+    FormAvviso->hide();
 }

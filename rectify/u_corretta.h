@@ -1,25 +1,53 @@
-// The rectified image window: the resampled picture at one screen pixel per
-// picture pixel, with the object coordinates under the pointer, the lens,
-// panning and the distance measure; and the rectification that creates it.
+// The rectified image window: the resampled picture in the shared image
+// window, with the object coordinates under the pointer, the DXF point
+// picking and the distance measure; the rectification that creates it and
+// the two ways it closes.
+//
+// Pixel (0, 0) of the picture is the area's upper-left corner. Object
+// coordinates of pixel (x, y), row y growing downwards:
+//   analytic:  X = x s + Xin,  Y = Yin - y s  (s: the scale dialog's pixel size)
+//   geometric: X = x r,        Y = (H - y) r  (r: the ratio dialog's pixel size,
+//              H the picture's height), from the picture's lower-left corner.
 #pragma once
 
-#include <QFrame>
-#include <QScrollArea>
+#include <array>
 
 #include "analytic/u_proiettiva.h"
-#include "platform/imagecontrol.h"
+#include "view/imagewindow.h"
 #include "view/u_limiti.h"
 
 class QProgressBar;
 class StatusBar;
 
-class TFormCorretta : public QScrollArea {
+// The ends of the distance being measured (object units) and the last
+// distance measured.
+extern std::array<PlanePoint, 2> DistanceEnds;
+extern long double MeasuredDistance;
+
+// The object point of a pixel of the rectified picture (see above).
+PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSize, long double xin,
+                                long double yin, int height);
+
+class TFormCorretta : public ImageWindowBase {
     Q_OBJECT
 public:
     explicit TFormCorretta(QWidget* parent = nullptr);
-    ImageControl* Image1;  // the rectified picture, cross-hair cursor
-    QFrame* Panel1;        // the lens panel, 103 x 103, hidden
-    ImageControl* Image2;  // the lens picture, 99 x 99
+
+public slots:
+    // CleanRectified and the window released, cb_corr unchecked, the
+    // rectified image's menu items disabled, the georeferencing window and
+    // the DXF points emptied, the pointer panels cleared.
+    void FormClose() override;
+
+protected:
+    void ShowPointer(int x, int y) override;
+    bool BandFollowsPointer() const override;
+    void ClickBranches(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
+    void Released(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
+
+private:
+    void FirstDistanceEnd(Qt::MouseButtons held, int x, int y);
+    void SecondDistanceEnd(Qt::MouseButtons held, int x, int y);
 };
 
 // The rectification both dialogs run once their inputs are checked: a new
@@ -30,5 +58,12 @@ public:
 // CleanRectified, cb_corr and the rectified image's menu items. When the
 // output cannot be made (a message box says why) no window stays and cb_corr
 // is unchecked. True when the window is open.
-bool RectifyIntoNewWindow(const Projective& model, const AreaLimits& area, long double s,
+bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long double s,
                           long double fx, long double fy, QProgressBar* bar, StatusBar* status);
+
+// "Chiudi corretta", the answer to notice "18": refuses with notice "2" when
+// no rectified image is open; otherwise releases it without its close
+// handler, unchecks cb_corr, disables "Dxf", empties the georeferencing
+// window and the DXF points, clears the pointer panels and closes the notice
+// window.
+void CloseRectifiedImage();

@@ -127,28 +127,49 @@ void WriteBilinearAvx2(const RasterView& src, const SampleBlock& s, int n, uint3
         }
     }
 }
+// Eight pixels a gather; every source offset must fit in 32 bits.
+void WriteNearestAvx2(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
+    const __m256i stride = _mm256_set1_epi32(static_cast<int>(src.stride));
+    const __m256i blackIndex = _mm256_set1_epi32(kBlackPixel);
+    const __m256i black = _mm256_set1_epi32(static_cast<int>(kBlack));
+    const int* base = reinterpret_cast<const int*>(src.pixels);
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i ix = _mm256_load_si256(reinterpret_cast<const __m256i*>(s.ix + k));
+        const __m256i iy = _mm256_load_si256(reinterpret_cast<const __m256i*>(s.iy + k));
+        const __m256i live =
+            _mm256_xor_si256(_mm256_cmpeq_epi32(ix, blackIndex), _mm256_set1_epi32(-1));
+        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(iy, stride), ix);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
+                            _mm256_mask_i32gather_epi32(black, base, offset, live, 4));
+    }
+    for (; k < n; ++k) out[k] = s.ix[k] == kBlackPixel ? kBlack : src.Row(s.iy[k])[s.ix[k]];
+}
 #pragma GCC pop_options
-bool HasAvx2() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
-#else
-bool HasAvx2() { return false; }
 #endif
+
+using Writer = void (*)(const RasterView&, const SampleBlock&, int, uint32_t*);
+
+Writer ChooseWriter(const RasterView& src, Interpolation kind) {
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    const bool offsetsFit = src.stride > 0 && src.stride * src.height < (std::ptrdiff_t{1} << 31);
+    if (avx2 && kind == Interpolation::Bilinear) return WriteBilinearAvx2;
+    if (avx2 && offsetsFit) return WriteNearestAvx2;
+#endif
+    return kind == Interpolation::Nearest ? WriteNearest : WriteBilinear;
+}
 
 void ResampleRow(const RasterView& src, RowMapper& mapper, int r, Interpolation kind,
                  SampleBlock& block, uint32_t* out, int width) {
-    static const bool avx2 = HasAvx2();
+    const Writer write = ChooseWriter(src, kind);
     mapper.SetRow(r);
     const int begin = mapper.SpanBegin(), end = mapper.SpanEnd();
     std::fill(out, out + begin, kBlack);
     for (int c = begin; c < end; c += SampleBlock::kSize) {
         const int n = std::min(SampleBlock::kSize, end - c);
         mapper.Map(c, n, block);
-        if (kind == Interpolation::Nearest) WriteNearest(src, block, n, out + c);
-#if defined(__x86_64__)
-        else if (avx2)
-            WriteBilinearAvx2(src, block, n, out + c);
-#endif
-        else
-            WriteBilinear(src, block, n, out + c);
+        write(src, block, n, out + c);
     }
     std::fill(out + end, out + width, kBlack);
 }

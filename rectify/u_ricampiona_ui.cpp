@@ -9,14 +9,10 @@
 #include "app/u_principale.h"
 #include "platform/dialogs.h"
 #include "platform/imagecontrol.h"
+#include "platform/rasterimage.h"
 
 namespace {
 constexpr uint32_t kBlack = 0xFF000000u;
-
-RasterView ViewOfPicture(const QImage& picture) {
-    return {reinterpret_cast<const uint32_t*>(picture.constBits()), picture.width(),
-            picture.height(), picture.bytesPerLine() / 4};
-}
 
 bool Refuse(const QString& reason) {
     ShowErrorBox(FormPrincipale, "L'immagine corretta non si può creare: " + reason);
@@ -82,7 +78,7 @@ bool ResampleImage(ImageControl* source, ImageControl* target, QProgressBar* pro
         target->update(0, firstRow, w, endRow - firstRow);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
-    Resample(ViewOfPicture(std::as_const(*source).Picture()), out, g, kind, 0, shown);
+    Resample(ViewOfImage(std::as_const(*source).Picture()), out, g, kind, 0, shown);
     target->SetPicture(AdoptRaster(std::move(out)));
     progress->setValue(0);
     return true;

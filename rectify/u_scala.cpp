@@ -1,7 +1,6 @@
 #include "rectify/u_scala.h"
 
 #include <cmath>
-#include <memory>
 
 #include "analytic/u_tabres.h"
 #include "app/u_avviso.h"
@@ -19,8 +18,6 @@ namespace {
 QString Fixed(long double v, int precision, int decimals) {
     return QString::fromStdString(FormatFixed(v, precision, decimals));
 }
-
-long double EditReal(const QLineEdit* edit) { return TextToReal(edit->text().toStdString()); }
 
 // Below this a preview is too small to be worth a window.
 constexpr int kMinPreviewSide = 20;
@@ -56,15 +53,19 @@ TFormScala::TFormScala(QWidget* parent)
     for (QLabel* l : {Label3, Label4}) l->setStyleSheet("color: navy");
     ProgressBar1 = AddProgressBar();
     StatusBar1 = AddStatusBar({200});
-    AddCommand("Anteprima", "Anteprima1", this, &TFormScala::Anteprima1Click);
-    AddCommand("Vek", "Vek1", this, &TFormScala::Vek1Click);
-    AddCommand("Chiudi", "Chiudi1", this, &TFormScala::Chiudi1Click);
+    Anteprima1 = AddCommand("Anteprima", "Anteprima1", this, &TFormScala::Anteprima1Click);
+    Vek1 = AddCommand("Vek", "Vek1", this, &TFormScala::Vek1Click);
+    Chiudi1 = AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
     connect(Edit1, &QLineEdit::textChanged, this, &TFormScala::Edit1Change);
     connect(Edit2, &QLineEdit::textChanged, this, &TFormScala::Edit2Change);
 }
 
+ScaleInputs TFormScala::ReadScale() const {
+    return {TextToReal(Edit1->text().toStdString()), TextToReal(Edit2->text().toStdString())};
+}
+
 bool TFormScala::ShowOutputSize(long double s) {
-    const AreaLimits a = ReadAreaLimits();
+    const AreaInputs a = FormLimiti->ReadArea();
     FpGuard guard;
     const OutputSize size = ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s);
     const long double w = std::fabs(a.Xfin - a.Xin), h = std::fabs(a.Yin - a.Yfin);
@@ -83,7 +84,7 @@ bool TFormScala::ShowOutputSize(long double s) {
 
 void TFormScala::Edit1Change() {
     if (!Edit1->hasFocus()) return;
-    const long double s = EditReal(Edit1);
+    const long double s = ReadScale().pixelSize;
     if (s == 0) return;
     FpGuard guard;
     const long double d = 2.54L / s;
@@ -95,7 +96,7 @@ void TFormScala::Edit1Change() {
 
 void TFormScala::Edit2Change() {
     if (!Edit2->hasFocus()) return;
-    const long double d = EditReal(Edit2);
+    const long double d = ReadScale().resolution;
     if (d == 0) return;
     FpGuard guard;
     const long double s = 2.54L / d;
@@ -109,41 +110,32 @@ void TFormScala::RepaintLabels() {
     for (QLabel* l : {Label1, Label2, Label3, Label4, Label6, Label7}) l->repaint();
 }
 
-std::optional<Projective> TFormScala::EstimateInverse() {
-    auto p = std::make_unique<Matrix>();
-    if (!FormTabRes->Estimate(true, *p)) return std::nullopt;
-    Projective model;
-    for (int i = 0; i < 8; ++i) model.p[i] = p->Cell[i + 1][1];
-    return model;
-}
-
 void TFormScala::Anteprima1Click() {
     TFormPrincipale* main = FormPrincipale;
     if (!main->rb_an->Checked()) return;
     if (!main->cb_area->Checked()) {
-        ShowNotice("9");
+        ShowNotice(NoticeNo::WrongOperation);
         return;
     }
-    const std::optional<Projective> model = EstimateInverse();
+    const std::optional<Projective> model = FormTabRes->Estimate(true);
     if (!model) return;
     RepaintLabels();
-    PreviewRectification(*model, ReadAreaLimits(), 1, 1, kMinPreviewSide, ProgressBar1, StatusBar1);
+    PreviewRectification(*model, FormLimiti->ReadArea(), 1, 1, kMinPreviewSide, ProgressBar1,
+                         StatusBar1);
 }
 
 void TFormScala::Vek1Click() {
     TFormPrincipale* main = FormPrincipale;
-    const long double s = EditReal(Edit1);
+    const long double s = ReadScale().pixelSize;
     if (!main->rb_an->Checked()) return;
     if (!main->cb_scala->Checked() || s == 0 || main->cb_corr->Checked()) {
-        ShowNotice("14");
+        ShowNotice(NoticeNo::CheckAllSteps);
         return;
     }
     // A failed estimation opens no window and leaves cb_corr unchecked, so
     // the rectification can run again once the data are put right.
-    const std::optional<Projective> model = EstimateInverse();
+    const std::optional<Projective> model = FormTabRes->Estimate(true);
     if (!model) return;
     RepaintLabels();
-    RectifyIntoNewWindow(*model, ReadAreaLimits(), s, 1, 1, ProgressBar1, StatusBar1);
+    RectifyIntoNewWindow(*model, FormLimiti->ReadArea(), s, 1, 1, ProgressBar1, StatusBar1);
 }
-
-void TFormScala::Chiudi1Click() { hide(); }

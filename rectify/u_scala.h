@@ -6,11 +6,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <optional>
 
-#include "analytic/u_proiettiva.h"
 #include "platform/controls.h"
 #include "platform/statusbar.h"
+
+// The dialog's inputs at the moment of a command.
+struct ScaleInputs {
+    long double pixelSize = 0;   // Edit1: object metres per output pixel
+    long double resolution = 0;  // Edit2: dots per inch
+};
 
 class TFormScala : public ToolWindow {
     Q_OBJECT
@@ -20,6 +24,10 @@ public:
     QLineEdit *Edit1, *Edit2;  // pixel size s (metres), resolution d = 2.54 / s (dpi)
     StatusBar* StatusBar1;
     QProgressBar* ProgressBar1;
+    QAction *Anteprima1, *Vek1, *Chiudi1;
+
+    // Edit1 and Edit2 read as reals.
+    ScaleInputs ReadScale() const;
 
 public slots:
     // Each acts only while its edit has the focus, so that what one writes
@@ -28,14 +36,10 @@ public slots:
     void Edit2Change();
     void Anteprima1Click();
     void Vek1Click();
-    void Chiudi1Click();
 
 private:
     // Label6 := W x H and Label7 := w x h for the area at pixel size s, both
     // shown; false (with a message box) when the size cannot be computed.
     bool ShowOutputSize(long double s);
     void RepaintLabels();
-    // The inverse parameters (object -> image) estimated from the union
-    // table; on failure the residuals window has said why.
-    std::optional<Projective> EstimateInverse();
 };

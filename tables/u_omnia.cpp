@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string_view>
+#include <unordered_map>
 
 #include "tables/u_stringhe.h"
 
@@ -30,7 +31,7 @@ int WriterLastColumn(const std::string& keyword) {
     return 0;
 }
 
-constexpr int FileSignificantDigits = 6;
+constexpr int FileSignificantDigits = 10;
 
 void EmptyColumns(IGrid& grid, int row, int firstCol, int lastCol) {
     for (int c = firstCol; c <= lastCol; ++c) grid.SetCell(c, row, "");
@@ -94,8 +95,7 @@ namespace {
 
 // The row count grows first so that the new row exists when it is selected
 // and scrolled to; the final state is the same either way.
-void AppendPoint(IGrid& grid, const std::string& name, const std::string& x,
-                 const std::string& y) {
+void AppendPoint(IGrid& grid, const std::string& name, const std::string& x, const std::string& y) {
     int n = CountPoints(grid);
     int r = n + 1;
     grid.SetRowCount(n + 2);
@@ -139,8 +139,7 @@ void NormalizeGridDecimals(IGrid& grid) {
     for (int r = 1; r <= n; ++r)
         for (int c = 1; c < grid.ColCount(); ++c) {
             std::string text = grid.Cell(c, r);
-            if (text.find(',') != std::string::npos)
-                grid.SetCell(c, r, NormalizeDecimalText(text));
+            if (text.find(',') != std::string::npos) grid.SetCell(c, r, NormalizeDecimalText(text));
         }
 }
 
@@ -169,16 +168,67 @@ bool HasTableReader(const std::string& keyword) { return !LayoutDecimals(keyword
 
 bool HasTableWriter(const std::string& keyword) { return WriterLastColumn(keyword) > 0; }
 
-std::vector<TablePoint> ParseTableText(const std::string& utf8Text, const std::string& keyword) {
-    std::vector<TablePoint> points;
+namespace {
+
+// Cuts a UTF-8 text after `count` characters; true when something was cut.
+bool CutToCharacters(std::string& text, size_t count) {
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (chars++ == count) {
+            text.resize(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsFieldBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Tells where the lines holding `points` points end, fed a file in pieces:
+// `end` becomes the byte offset just past the line end of the line that
+// holds point number `points`.
+class PointLineCounter {
+public:
+    explicit PointLineCounter(size_t points) : points_(points) {}
+    // Returns true once the line is found (then `end` is set).
+    bool Feed(std::string_view piece, size_t offset) {
+        for (size_t i = 0; i < piece.size(); ++i) {
+            char c = piece[i];
+            if (c == '\r' || c == '\n') {
+                if (content_ && ++count_ == points_) {
+                    end = offset + i + 1;
+                    return true;
+                }
+                content_ = false;
+            } else if (!IsFieldBlank(c)) {
+                content_ = true;
+            }
+        }
+        return false;
+    }
+    size_t end = 0;
+
+private:
+    size_t points_;
+    size_t count_ = 0;
+    bool content_ = false;
+};
+
+}  // namespace
+
+TableRead ParseTableText(const std::string& utf8Text, const std::string& keyword) {
+    TableRead read;
     const size_t coords = LayoutDecimals(keyword).size();
-    if (coords == 0) return points;
+    if (coords == 0) return read;
     std::string_view text = utf8Text;
     if (size_t eof = text.find('\x1A'); eof != std::string_view::npos) text = text.substr(0, eof);
+    std::unordered_map<std::string, int> firstLineOf;
     size_t pos = 0;
-    while (pos < text.size() && points.size() < static_cast<size_t>(MaxTablePoints)) {
+    for (int lineNo = 1; pos < text.size(); ++lineNo) {
         size_t stop = text.find_first_of("\r\n", pos);
-        std::string_view line = text.substr(pos, stop == std::string_view::npos ? stop : stop - pos);
+        std::string_view line =
+            text.substr(pos, stop == std::string_view::npos ? stop : stop - pos);
         if (stop == std::string_view::npos)
             pos = text.size();
         else if (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n')
@@ -186,50 +236,77 @@ std::vector<TablePoint> ParseTableText(const std::string& utf8Text, const std::s
         else
             pos = stop + 1;
 
-        // A comma is always a decimal separator, never a field separator.
-        LineFields fields = SplitFields(ReplaceChar(line, ',', '.'));
+        // A comma is always a decimal separator, never a field separator; a
+        // tab, as spreadsheets write, separates fields like a blank.
+        std::string clean(line);
+        for (char& ch : clean) {
+            if (ch == ',') ch = '.';
+            if (ch == '\t') ch = ' ';
+        }
+        LineFields fields = SplitFields(clean);
+        if (fields[0].empty()) continue;  // a blank line
+        if (read.points.size() == static_cast<size_t>(MaxTablePoints)) {
+            read.issues.push_back({lineNo, LineFault::PastLimit});
+            break;
+        }
         TablePoint p;
-        p.name = fields[0];
-        for (size_t c = 0; c < coords; ++c) p.coord[c] = ParseReal(fields[c + 1]);
-        points.push_back(std::move(p));
+        p.name = std::move(fields[0]);
+        if (CutToCharacters(p.name, MaxNameLength))
+            read.issues.push_back({lineNo, LineFault::LongName});
+        for (size_t c = 0; c < coords; ++c) {
+            bool readable = false;
+            p.coord[c] = ParseReal(fields[c + 1], &readable);
+            if (!readable) {
+                LineFault fault =
+                    fields[c + 1].empty() ? LineFault::MissingValue : LineFault::UnreadableValue;
+                read.issues.push_back({lineNo, fault, static_cast<int>(c) + 1});
+            }
+        }
+        auto [at, fresh] = firstLineOf.emplace(p.name, lineNo);
+        if (!fresh) read.issues.push_back({lineNo, LineFault::DuplicateName, 0, at->second});
+        read.points.push_back(std::move(p));
     }
-    return points;
+    return read;
 }
 
-TableIo ReadTableFile(const std::string& path, const std::string& keyword,
-                      std::vector<TablePoint>& points) {
-    points.clear();
+TableIo ReadTableFile(const std::string& path, const std::string& keyword, TableRead& read) {
+    read = TableRead{};
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) return TableIo::CannotOpen;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return TableIo::CannotOpen;
-    // Only the first 500 lines matter: once the bytes read hold enough line
-    // ends for them (a line end is one or two of CR, LF), reading stops, so a
-    // huge file picked by mistake is not read whole.
-    constexpr size_t kEnoughLineEndBytes = 2 * (MaxTablePoints + 1);
+    // The whole file decides between UTF-8 and Windows-1252, but only the
+    // lines up to the one past the last point that a table holds are kept,
+    // so a huge file picked by mistake costs one pass and no memory.
+    PointLineCounter counter(MaxTablePoints + 1);
+    Utf8Check utf8;
     std::string bytes;
-    char buf[65536];
-    size_t got, lineEndBytes = 0;
-    while (lineEndBytes < kEnoughLineEndBytes && (got = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        bytes.append(buf, got);
-        lineEndBytes += std::count_if(buf, buf + got, [](char c) { return c == '\r' || c == '\n'; });
+    bool keeping = true;
+    std::vector<char> buf(1 << 16);
+    size_t got;
+    while ((got = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
+        std::string_view piece(buf.data(), got);
+        utf8.Feed(piece);
+        if (!keeping) continue;
+        const size_t offset = bytes.size();
+        bytes.append(piece);
+        if (counter.Feed(piece, offset)) {
+            bytes.resize(counter.end);
+            keeping = false;
+        }
     }
     bool failed = std::ferror(f) != 0;
     std::fclose(f);
     if (failed) return TableIo::ReadError;
-    // Cut after the last line end, so no character is split where reading stopped.
-    if (lineEndBytes >= kEnoughLineEndBytes) bytes.erase(bytes.find_last_of("\r\n") + 1);
-    points = ParseTableText(DecodeFileText(bytes), keyword);
+    read = ParseTableText(DecodeFileText(bytes, utf8.Valid()), keyword);
     return TableIo::Ok;
 }
 
-void FillTableGrid(IGrid& grid, const std::vector<TablePoint>& points,
-                   const std::string& keyword) {
+void FillTableGrid(IGrid& grid, const std::vector<TablePoint>& points, const std::string& keyword) {
     const std::vector<int> decimals = LayoutDecimals(keyword);
     if (decimals.empty()) return;
     for (size_t i = 0; i < points.size() && i < static_cast<size_t>(MaxTablePoints); ++i) {
         const TablePoint& p = points[i];
-        if (p.name.empty()) break;
         int row = static_cast<int>(i) + 1;
         grid.SetCell(0, row, p.name);
         for (size_t c = 0; c < decimals.size(); ++c)
@@ -252,33 +329,6 @@ std::string TableFileText(const IGrid& grid, const std::string& keyword) {
     return text;
 }
 
-TableIo WriteTableFile(const std::string& path, const IGrid& grid, const std::string& keyword) {
-    if (!HasTableWriter(keyword)) return TableIo::Ok;
-    const std::string bytes = EncodeFileText(TableFileText(grid, keyword));
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return TableIo::CannotCreate;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    written = written && std::fflush(f) == 0;
-    bool closed = std::fclose(f) == 0;
-    if (!written) return TableIo::WriteError;
-    if (!closed) return TableIo::CloseError;
-    return TableIo::Ok;
-}
-
-std::string TableIoMessage(TableIo result, const std::string& path) {
-    switch (result) {
-        case TableIo::Ok:
-            return {};
-        case TableIo::CannotOpen:
-            return "Impossibile aprire il file " + path;
-        case TableIo::ReadError:
-            return "Errore di lettura nel file " + path;
-        case TableIo::CannotCreate:
-            return "Impossibile creare il file " + path;
-        case TableIo::WriteError:
-            return "Errore di scrittura nel file " + path;
-        case TableIo::CloseError:
-            return "Errore di chiusura del file " + path;
-    }
-    return {};
+std::string TableFileBytes(const IGrid& grid, const std::string& keyword) {
+    return EncodeFileText(TableFileText(grid, keyword));
 }

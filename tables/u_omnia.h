@@ -44,22 +44,47 @@ bool HasTableWriter(const std::string& keyword);
 
 enum class TableIo { Ok, CannotOpen, ReadError, CannotCreate, WriteError, CloseError };
 
-// Lines end at CR LF, LF or CR; Ctrl-Z ends the file; commas become points;
-// at most MaxTablePoints points. Unreadable fields are UnreadableValue.
-// One entry per line read: a blank line gives an entry with an empty name
-// (which ends the table when filling). A keyword without a reader gives none.
-std::vector<TablePoint> ParseTableText(const std::string& utf8Text, const std::string& keyword);
-// The file is decoded with DecodeFileText. A missing or unreadable file or a
-// directory is CannotOpen; a failure while reading is ReadError. On failure
-// `points` is empty.
-TableIo ReadTableFile(const std::string& path, const std::string& keyword,
-                      std::vector<TablePoint>& points);
-// Rows 1.. get the points in order until the first empty name, formatted with
-// the layout's decimals (6 significant digits).
+constexpr int MaxNameLength = 255;  // characters of a point name kept by a load
+
+// What was wrong with a line of a table file. The line still loads as it
+// reads (a coordinate that is missing or not a number becomes
+// UnreadableValue, a long name is cut); the load lists these afterwards.
+enum class LineFault {
+    MissingValue,     // coordinate `value` has no field
+    UnreadableValue,  // the field of coordinate `value` is not a number
+    LongName,         // the name had more than MaxNameLength characters
+    DuplicateName,    // the name was already on line `firstLine`
+    PastLimit,        // a point past MaxTablePoints: this line and the rest are not read
+};
+
+struct LineIssue {
+    int line = 0;  // 1-based line number in the file
+    LineFault fault = LineFault::MissingValue;
+    int value = 0;      // 1-based coordinate, for MissingValue and UnreadableValue
+    int firstLine = 0;  // for DuplicateName
+};
+
+struct TableRead {
+    std::vector<TablePoint> points;
+    std::vector<LineIssue> issues;  // in line order
+};
+
+// Lines end at CR LF, LF or CR; Ctrl-Z ends the file; commas become points
+// and tabs blanks; lines without fields are skipped; at most MaxTablePoints
+// points. A keyword without a reader gives none.
+TableRead ParseTableText(const std::string& utf8Text, const std::string& keyword);
+// Reads the whole file once (linear in its size) and decodes it as UTF-8
+// when the whole file is valid UTF-8, else as Windows-1252; only the lines
+// up to the first one past MaxTablePoints points are kept in memory. A
+// missing or unreadable file or a directory is CannotOpen; a failure while
+// reading is ReadError. On failure `read` is empty.
+TableIo ReadTableFile(const std::string& path, const std::string& keyword, TableRead& read);
+// Rows 1.. get the points in order, formatted with the layout's decimals
+// after rounding to 10 significant digits, so that a coordinate written with
+// three decimals keeps every digit up to ten integer digits.
 void FillTableGrid(IGrid& grid, const std::vector<TablePoint>& points, const std::string& keyword);
 // Rows 1.. while column 0 is filled: cells 0..k joined by two blanks, CR LF.
 std::string TableFileText(const IGrid& grid, const std::string& keyword);
-// A keyword without a writer writes nothing (no file is created) and gives Ok.
-TableIo WriteTableFile(const std::string& path, const IGrid& grid, const std::string& keyword);
-// Italian reason for a message box.
-std::string TableIoMessage(TableIo result, const std::string& path);
+// The bytes of the table file: TableFileText in the file encoding
+// (EncodeFileText). Empty for a keyword without a writer.
+std::string TableFileBytes(const IGrid& grid, const std::string& keyword);

@@ -2,39 +2,92 @@
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "platform/fileio.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
 
+namespace {
+
+FileFailure ReadFailureOf(TableIo result) {
+    return result == TableIo::ReadError ? FileFailure::ReadError : FileFailure::CannotOpen;
+}
+QString IssueText(const LineIssue& issue) {
+    switch (issue.fault) {
+        case LineFault::MissingValue:
+            return QString("manca la coordinata %1").arg(issue.value);
+        case LineFault::UnreadableValue:
+            return QString("la coordinata %1 non è un numero").arg(issue.value);
+        case LineFault::LongName:
+            return QString("nome più lungo di %1 caratteri, troncato").arg(MaxNameLength);
+        case LineFault::DuplicateName:
+            return QString("nome già presente alla riga %1").arg(issue.firstLine);
+        case LineFault::PastLimit:
+            return QString("da qui in poi non letta: la tabella tiene al massimo %1 punti")
+                .arg(MaxTablePoints);
+    }
+    return {};
+}
+
+}  // namespace
+
+QString LoadIssuesText(const QString& path, const std::vector<LineIssue>& issues) {
+    constexpr int kShownLines = 20;
+    QStringList lines;
+    int shown = 0, more = 0;
+    for (size_t i = 0; i < issues.size();) {
+        const int line = issues[i].line;
+        QStringList faults;
+        for (; i < issues.size() && issues[i].line == line; ++i) faults << IssueText(issues[i]);
+        if (shown < kShownLines) {
+            lines << QString("riga %1: %2").arg(line).arg(faults.join("; "));
+            ++shown;
+        } else {
+            ++more;
+        }
+    }
+    if (more > 0) lines << QString("... e altre %1 righe").arg(more);
+    return QString(
+               "Il file %1 è stato caricato, ma alcune righe non sono corrette "
+               "(una coordinata mancante o non numerica vale 0):\n")
+               .arg(path) +
+           lines.join("\n");
+}
+
 bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword) {
     if (!dialog.Execute(grid.window())) return false;
-    const std::string path = dialog.FileName.toStdString();
-    std::vector<TablePoint> points;
+    const std::string path = PathFromDialogName(dialog.FileName);
+    TableRead read;
     if (HasTableReader(keyword)) {
-        const TableIo result = ReadTableFile(path, keyword, points);
+        const TableIo result = ReadTableFile(path, keyword, read);
         if (result != TableIo::Ok) {
-            ShowErrorBox(grid.window(), QString::fromStdString(TableIoMessage(result, path)));
+            ShowErrorBox(grid.window(), FileFailureMessage(ReadFailureOf(result), dialog.FileName));
             return false;
         }
     }
     ClearGrid(grid);
-    FillTableGrid(grid, points, keyword);
+    FillTableGrid(grid, read.points, keyword);
     FitRowCount(grid);
     NormalizeGridDecimals(grid);
+    FitGridWindow(grid);
     grid.Repaint();
+    if (!read.issues.empty())
+        ShowWarningBox(grid.window(), LoadIssuesText(dialog.FileName, read.issues));
     return true;
+}
+
+void FitGridWindow(StringGrid& grid) {
+    grid.FitColumnsToText();
+    QWidget* window = grid.window();
+    window->resize(std::max(window->width(), grid.WidthForColumns(grid.ColCount())),
+                   window->height());
 }
 
 bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& keyword) {
     if (!dialog.Execute(grid.window())) return false;
     if (!HasTableWriter(keyword)) return false;
-    const std::string path = dialog.FileName.toStdString();
-    const TableIo result = WriteTableFile(path, grid, keyword);
-    if (result != TableIo::Ok) {
-        ShowErrorBox(grid.window(), QString::fromStdString(TableIoMessage(result, path)));
-        return false;
-    }
-    return true;
+    return SaveFileBytes(grid.window(), dialog.FileName, TableFileBytes(grid, keyword));
 }
 
 void NormalizeEditDecimal(QLineEdit* edit) {

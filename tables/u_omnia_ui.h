@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -13,8 +14,16 @@
 
 // Runs the open dialog and reads the file into the grid with the layout of
 // `keyword`. A cancelled dialog or an unreadable file leaves the grid as it
-// was (the latter with a message box). True when the grid was refilled.
+// was (the latter with a message box). Malformed lines and repeated names
+// load as they read and are then listed in one message box. True when the
+// grid was refilled.
 bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword);
+// Widens the grid's columns to show their texts whole and its window to
+// show every column (the grid fills its window's width).
+void FitGridWindow(StringGrid& grid);
+// The message that lists the faulty lines of a loaded file (at most 20 lines).
+struct LineIssue;
+QString LoadIssuesText(const QString& path, const std::vector<LineIssue>& issues);
 // Runs the save dialog and writes the grid; a cancel writes nothing, a
 // failed write shows a message box. True when a file was written.
 bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& keyword);

@@ -1,5 +1,6 @@
 #include "tables/u_stringhe.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cfloat>
 #include <charconv>
@@ -133,8 +134,8 @@ bool ConvertScan(const DecimalScan& d, T& out) {
 long double DigitsValue(const std::string& digits) {
     if (digits.empty()) return 0;
     long double v = 0;
-    auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v,
-                               std::chars_format::fixed);
+    auto res =
+        std::from_chars(digits.data(), digits.data() + digits.size(), v, std::chars_format::fixed);
     if (res.ec == std::errc::result_out_of_range || !std::isfinite(v)) return LDBL_MAX;
     return v;
 }
@@ -158,7 +159,9 @@ LineFields SplitFields(std::string_view line) {
     return fields;
 }
 
-std::string TrimLeadingBlanks(std::string_view s) { return std::string(s.substr(SkipBlanks(s, 0))); }
+std::string TrimLeadingBlanks(std::string_view s) {
+    return std::string(s.substr(SkipBlanks(s, 0)));
+}
 
 std::string TrimTrailingChar(std::string_view s, char c) {
     size_t n = s.size();
@@ -191,7 +194,8 @@ std::string NormalizeDecimalText(std::string_view s) {
     return out;
 }
 
-double ParseReal(std::string_view text) {
+double ParseReal(std::string_view text, bool* readable) {
+    if (readable) *readable = false;
     DecimalScan d = ScanDecimal(text);
     if (d.end != text.size()) return UnreadableValue;
     // A mantissa is needed ("." alone counts as one and reads as 0); an
@@ -200,6 +204,7 @@ double ParseReal(std::string_view text) {
     if (d.hasExponent && d.exponentDigits.empty()) return UnreadableValue;
     double value = 0;
     if (!ConvertScan(d, value)) return UnreadableValue;
+    if (readable) *readable = true;
     return value;
 }
 
@@ -264,8 +269,8 @@ std::string FormatFixed(long double value, int precision, int decimals) {
     for (size_t k = 0; k < ePos; ++k)
         if (IsDigit(sci[k])) digits += sci[k];
     int exp = 0;
-    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0),
-                    sci.data() + sci.size(), exp);
+    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
+                    exp);
     bool negative = value < 0;
     bool zero = digits.find_first_not_of('0') == std::string::npos;
     if (zero) exp = 0;
@@ -404,10 +409,12 @@ bool IsValidUtf8(std::string_view s) {
 }  // namespace
 
 std::string DecodeFileText(std::string_view bytes) {
+    return DecodeFileText(bytes, IsValidUtf8(bytes));
+}
+
+std::string DecodeFileText(std::string_view bytes, bool utf8) {
     constexpr std::string_view bom = "\xEF\xBB\xBF";
-    if (bytes.substr(0, bom.size()) == bom && IsValidUtf8(bytes.substr(bom.size())))
-        return std::string(bytes.substr(bom.size()));
-    if (IsValidUtf8(bytes)) return std::string(bytes);
+    if (utf8) return std::string(bytes.substr(bytes.substr(0, bom.size()) == bom ? bom.size() : 0));
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char ch : bytes) {
@@ -416,6 +423,49 @@ std::string DecodeFileText(std::string_view bytes) {
         AppendUtf8(out, cp);
     }
     return out;
+}
+
+namespace {
+// Length of the sequence a lead byte starts (0 for a byte that starts none).
+size_t SequenceLength(unsigned char b0) {
+    if (b0 < 0x80) return 1;
+    if ((b0 & 0xE0) == 0xC0) return 2;
+    if ((b0 & 0xF0) == 0xE0) return 3;
+    if ((b0 & 0xF8) == 0xF0) return 4;
+    return 0;
+}
+}  // namespace
+
+void Utf8Check::Feed(std::string_view piece) {
+    char32_t cp;
+    if (valid_ && !pending_.empty()) {
+        // Finish the sequence the last piece left open.
+        size_t need = SequenceLength(static_cast<unsigned char>(pending_[0]));
+        size_t take = std::min(need - pending_.size(), piece.size());
+        pending_.append(piece.substr(0, take));
+        piece.remove_prefix(take);
+        if (pending_.size() < need) return;
+        valid_ = DecodeUtf8At(pending_, 0, cp) == need;
+        pending_.clear();
+    }
+    size_t i = 0;
+    while (valid_ && i < piece.size()) {
+        size_t len = DecodeUtf8At(piece, i, cp);
+        if (len > 0) {
+            i += len;
+            continue;
+        }
+        // A sequence that runs past the end of the piece may finish in the next.
+        size_t need = SequenceLength(static_cast<unsigned char>(piece[i]));
+        bool open = need > 0 && i + need > piece.size();
+        for (size_t k = i + 1; open && k < piece.size(); ++k)
+            open = (static_cast<unsigned char>(piece[k]) & 0xC0) == 0x80;
+        if (open)
+            pending_.assign(piece.substr(i));
+        else
+            valid_ = false;
+        return;
+    }
 }
 
 std::string EncodeFileText(std::string_view utf8) {

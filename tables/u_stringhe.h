@@ -26,8 +26,9 @@ std::string NormalizeDecimalText(std::string_view s);
 
 // Strict real: blanks, sign, digits with one ".", optional exponent; the whole
 // field must be consumed, else UnreadableValue. "." alone is 0. A value that
-// does not fit a real (1e5000) is unreadable too.
-double ParseReal(std::string_view text);
+// does not fit a real (1e5000) is unreadable too. `readable`, when given,
+// tells whether the text was a number (so a written 1e-16 is told apart).
+double ParseReal(std::string_view text, bool* readable = nullptr);
 
 // Lenient integer: blanks, an optional sign, then digits ("$", "x", "X",
 // "0x" read hex digits). Digits running to the end give the signed value;
@@ -59,5 +60,20 @@ std::string FormatFixedField(long double value, int width, int decimals);
 // as Windows-1252. The five bytes the code page leaves undefined (81, 8D, 8F,
 // 90, 9D) become the C1 controls U+0081 … U+009D, so every byte round-trips.
 std::string DecodeFileText(std::string_view bytes);
+// The same with the choice already made on the whole file: UTF-8 (a leading
+// BOM dropped) or Windows-1252.
+std::string DecodeFileText(std::string_view bytes, bool utf8);
+
+// Tells whether bytes fed in pieces are valid UTF-8 as a whole; a character
+// may straddle two pieces.
+class Utf8Check {
+public:
+    void Feed(std::string_view piece);
+    bool Valid() const { return valid_ && pending_.empty(); }
+
+private:
+    std::string pending_;  // an unfinished sequence at the end of the last piece
+    bool valid_ = true;
+};
 // UTF-8 -> Windows-1252; a character the code page lacks becomes "?".
 std::string EncodeFileText(std::string_view utf8);

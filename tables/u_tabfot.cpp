@@ -2,6 +2,7 @@
 
 #include "app/u_forms.h"
 #include "app/u_principale.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_tabimm.h"
@@ -28,7 +29,7 @@ void TFormTabFot::ApplyFotRule() {
 
 void TFormTabFot::LoadUnionTable() {
     // The load empties the whole grid, so no mark typed earlier survives it.
-    LoadTable(OpenDialog1, *StringGrid1, "nxyxy");
+    LoadTable(OpenDialog1, *StringGrid1, TableKey::Nxyxy);
     ApplyFotRule();
 }
 
@@ -37,12 +38,13 @@ void TFormTabFot::Creafilefot1Click() {
     // filled the rows up to it: nothing of the old grid survives a build.
     ClearGrid(*StringGrid1);
     BuildUnionTable(*FormTabImm->StringGrid1, *FormTabOgg->StringGrid1, *StringGrid1);
+    FitGridWindow(*StringGrid1);
     ApplyFotRule();
 }
 
 void TFormTabFot::CAricafilefot1Click() { LoadUnionTable(); }
 
-void TFormTabFot::Salvafilefot1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxyxy"); }
+void TFormTabFot::Salvafilefot1Click() { SaveTable(SaveDialog1, *StringGrid1, TableKey::Nxyxy); }
 
 void TFormTabFot::resettabella1Click() {
     ClearTable(*StringGrid1);

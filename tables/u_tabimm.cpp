@@ -38,7 +38,8 @@ TFormTabImm::TFormTabImm(QWidget* parent)
     MakeEditRowAndStatusBar(this, Edit1, Edit2, Edit3, StatusBar1, {2, 40});
     setFocusProxy(Edit1);
 
-    AddCommand("Inizia collimazione", "Iniziacollimazione1", this, &TFormTabImm::Iniziacollimazione1Click);
+    AddCommand("Inizia collimazione", "Iniziacollimazione1", this,
+               &TFormTabImm::Iniziacollimazione1Click);
     AddCommand("Registra punto", "Registrapunto1", this, &TFormTabImm::Registrapunto1Click);
     AddCommand("Elimina punto", "Eliminapunto1", this, &TFormTabImm::Eliminapunto1Click);
     AddCommand("Edita punto", "Editapunto1", this, &TFormTabImm::Editapunto1Click);
@@ -50,7 +51,7 @@ TFormTabImm::TFormTabImm(QWidget* parent)
 
 bool TFormTabImm::ImageLoaded(const QString& missingText) const {
     if (FormPrincipale->cb_imm->Checked()) return true;
-    FormPrincipale->StatusBar1->SetPanel(6, missingText);
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::Result, missingText);
     return false;
 }
 
@@ -70,7 +71,7 @@ void TFormTabImm::Iniziacollimazione1Click() {
     if (!ImageLoaded(kNoImage)) return;
     FormPrincipale->rb_collima->SetChecked(true);
     StatusBar1->SetPanel(0, " collima punto");
-    FormPrincipale->StatusBar1->SetPanel(5, " collimazione");
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::Operation, " collimazione");
     Edit1->setText("1");  // the table stays: numbering simply starts again
 }
 
@@ -104,14 +105,14 @@ void TFormTabImm::Eliminapunto1Click() {
     if (!ImageLoaded(kNoImage)) return;
     FormPrincipale->rb_elimina->SetChecked(true);
     StatusBar1->SetPanel(0, " elimina punto");
-    FormPrincipale->StatusBar1->SetPanel(4, " elimina punto");
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::EditTool, " elimina punto");
 }
 
 void TFormTabImm::Editapunto1Click() {
     if (!ImageLoaded(kNoImage)) return;
     FormPrincipale->rb_edita->SetChecked(true);
     StatusBar1->SetPanel(0, " edita punto");
-    FormPrincipale->StatusBar1->SetPanel(4, " edita punto");
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::EditTool, " edita punto");
 }
 
 void TFormTabImm::StringGrid1MouseDown(Qt::MouseButton) {
@@ -134,7 +135,7 @@ void TFormTabImm::StringGrid1MouseDown(Qt::MouseButton) {
         Edit2->setText(StringGrid1->Cells(1, k));
         Edit3->setText(StringGrid1->Cells(2, k));
     }
-    FormPrincipale->StatusBar1->SetPanel(4, "");
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::EditTool, "");
 }
 
 void TFormTabImm::Resettabella1Click() {
@@ -144,7 +145,7 @@ void TFormTabImm::Resettabella1Click() {
     RestoreCleanPicture();
     Edit1->setText("1");
     FormPrincipale->rb_collima->SetChecked(false);
-    FormPrincipale->StatusBar1->SetPanel(5, "");
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::Operation, "");
 }
 
 void TFormTabImm::Disegnapunti1Click() {

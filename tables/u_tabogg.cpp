@@ -1,5 +1,6 @@
 #include "tables/u_tabogg.h"
 
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 
@@ -16,9 +17,9 @@ TFormTabOgg::TFormTabOgg(QWidget* parent)
     AddCommand("Chiudi", "Chiudi1", this, &TFormTabOgg::Chiudi1Click);
 }
 
-void TFormTabOgg::Caricafileogg1Click() { LoadTable(OpenDialog1, *StringGrid1, "nxy_1"); }
+void TFormTabOgg::Caricafileogg1Click() { LoadTable(OpenDialog1, *StringGrid1, TableKey::Nxy1); }
 
-void TFormTabOgg::Salvafileogg1Click() { SaveTable(SaveDialog1, *StringGrid1, "nxy"); }
+void TFormTabOgg::Salvafileogg1Click() { SaveTable(SaveDialog1, *StringGrid1, TableKey::Nxy); }
 
 void TFormTabOgg::Resettabella1Click() { ClearTable(*StringGrid1); }
 

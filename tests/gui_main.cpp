@@ -4,10 +4,12 @@
 #include <QApplication>
 
 #include "platform/dialogs.h"
+#include "platform/fonts.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     testing::InitGoogleTest(&argc, argv);
+    MapDesignFonts();
     QApplication app(argc, argv);
     DialogSeam::SetAutomatic(true);
     return RUN_ALL_TESTS();

@@ -1,31 +1,25 @@
-// The source image window: the photograph at one screen pixel per picture
-// pixel in a scrolling child of the main window, with the lens, panning by
-// right-button drag, the rubber band and the dispatch of clicks to the
-// pointer mode that is checked.
+// The source image window: the photograph in the shared image window, with
+// the pixel readout, the dispatch of clicks to the pointer mode that is
+// checked, and the close that ends the session's work on the photograph.
 #pragma once
 
-#include <QFrame>
-#include <QScrollArea>
+#include "view/imagewindow.h"
 
-#include "platform/imagecontrol.h"
-
-class TFormImmagine : public QScrollArea {
+class TFormImmagine : public ImageWindowBase {
     Q_OBJECT
 public:
     explicit TFormImmagine(QWidget* parent = nullptr);
-    ImageControl* Image1;  // the picture, cross-hair cursor
-    QFrame* Panel1;        // the lens panel, 103 x 103, hidden
-    ImageControl* Image2;  // the lens picture, 99 x 99
 
 public slots:
-    void Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x, int y);
-    void Image1MouseMove(Qt::MouseButtons held, int x, int y);
-    void Image1MouseUp(Qt::MouseButton button, Qt::MouseButtons held, int x, int y);
-    // The full reset of the session; the window is freed after it.
-    void FormClose();
+    // The whole close of the source image: the reset of the session, the
+    // navigator's picture and CleanBitmap released, cb_imm unchecked, the
+    // pointer panels cleared. The window is freed after it.
+    void FormClose() override;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
+    void ShowPointer(int x, int y) override;
+    bool BandFollowsPointer() const override;
+    void ClickBranches(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
 };
 
 // Opens the picture file in a new source image window, keeps CleanBitmap and

@@ -1,7 +1,5 @@
 #include "view/u_limiti.h"
 
-#include <QLabel>
-
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "geometric/u_geom.h"
@@ -16,37 +14,30 @@ TFormLimiti::TFormLimiti(QWidget* parent)
     QFont bold("Times New Roman");
     bold.setPixelSize(13);
     bold.setBold(true);
-    QLineEdit** edits[12] = {&Edit1, &Edit2, &Edit3, &Edit4,  &Edit5,  &Edit6,
-                             &Edit7, &Edit8, &Edit9, &Edit10, &Edit11, &Edit12};
-    const char* captions[4] = {"Xin", "Yin", "Xfin", "Yfin"};
-    for (int i = 0; i < 12; ++i) {
-        QLineEdit* e = MakeEdit(QString("Edit%1").arg(i + 1), Body());
-        *edits[i] = e;
-        if (i >= 4) {
-            e->hide();
-            continue;
-        }
-        auto* l = new QLabel(captions[i], Body());
-        l->setFont(bold);
-        l->setGeometry(8, 8 + i * 26, 40, 20);
-        e->setGeometry(52, 8 + i * 26, 105, 20);
+    auto row = [&](QLabel*& label, QLineEdit*& edit, int i, const char* caption) {
+        label = new QLabel(caption, Body());
+        label->setObjectName(QString("Label%1").arg(i));
+        label->setFont(bold);
+        label->setGeometry(8, 8 + (i - 1) * 26, 40, 20);
+        edit = MakeEdit(QString("Edit%1").arg(i), Body());
+        edit->setGeometry(52, 8 + (i - 1) * 26, 105, 20);
+    };
+    row(Label1, Edit1, 1, "Xin");
+    row(Label2, Edit2, 2, "Yin");
+    row(Label3, Edit3, 3, "Xfin");
+    row(Label4, Edit4, 4, "Yfin");
+    QLineEdit** corners[] = {&Edit5, &Edit6, &Edit7, &Edit8, &Edit9, &Edit10, &Edit11, &Edit12};
+    for (int i = 0; i < 8; ++i) {
+        *corners[i] = MakeEdit(QString("Edit%1").arg(i + 5), Body());
+        (*corners[i])->hide();
     }
     StatusBar1 = AddStatusBar({100});
-    AddCommand("Chiudi", "Chiudi1", this, &TFormLimiti::Chiudi1Click);
+    Chiudi1 = AddCommand("Chiudi", "Chiudi1", this, &QWidget::hide);
 }
 
-QLineEdit* TFormLimiti::EditNumber(int i) const {
-    QLineEdit* const edits[12] = {Edit1, Edit2, Edit3, Edit4,  Edit5,  Edit6,
-                                  Edit7, Edit8, Edit9, Edit10, Edit11, Edit12};
-    return i >= 1 && i <= 12 ? edits[i - 1] : nullptr;
-}
-
-void TFormLimiti::Chiudi1Click() { hide(); }
-
-AreaLimits ReadAreaLimits() {
+AreaInputs TFormLimiti::ReadArea() const {
     auto real = [](const QLineEdit* e) { return TextToReal(e->text().toStdString()); };
-    return {real(FormLimiti->Edit1), real(FormLimiti->Edit2), real(FormLimiti->Edit3),
-            real(FormLimiti->Edit4)};
+    return {real(Edit1), real(Edit2), real(Edit3), real(Edit4)};
 }
 
 long long CornerOrdinate(long long row, long long height, bool analytic) {
@@ -102,7 +93,7 @@ void FourthCornerBranch(Qt::MouseButtons held, int x, int y) {
     // An extent that could not be computed is no area to rectify.
     main->cb_area->SetChecked(extent);
     FormLimiti->show();
-    main->StatusBar1->SetPanel(5, " ");
+    main->StatusBar1->SetPanel(MainPanel::Operation, " ");
 }
 
 void ThirdCornerBranch(Qt::MouseButtons held, int x, int y) {

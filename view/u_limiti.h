@@ -7,32 +7,32 @@
 // the plain row (downwards from the top-left pixel).
 #pragma once
 
+#include <QLabel>
 #include <QLineEdit>
 
 #include "platform/controls.h"
 #include "platform/statusbar.h"
 
+// The rectangle of the area in object coordinates, as the edits hold it at
+// the moment of a command: (Xin, Yin) upper-left, (Xfin, Yfin) lower-right.
+struct AreaInputs {
+    long double Xin = 0, Yin = 0, Xfin = 0, Yfin = 0;
+};
+
 class TFormLimiti : public ToolWindow {
     Q_OBJECT
 public:
     explicit TFormLimiti(QWidget* parent = nullptr);
-    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4;  // Xin, Yin, Xfin, Yfin
-    // Corners 1..4 as column, ordinate (hidden).
+    QLabel *Label1, *Label2, *Label3, *Label4;  // "Xin", "Yin", "Xfin", "Yfin"
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4;   // Xin, Yin, Xfin, Yfin
+    // Hidden: the corners 1 to 4 as pixel column and ordinate.
     QLineEdit *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10, *Edit11, *Edit12;
     StatusBar* StatusBar1;
-    // Edit1 .. Edit12 by number.
-    QLineEdit* EditNumber(int i) const;
+    QAction* Chiudi1;
 
-public slots:
-    void Chiudi1Click();
+    // Edit1..Edit4 read as reals.
+    AreaInputs ReadArea() const;
 };
-
-// The area as the window shows it: Xin, Yin (upper-left corner, object
-// units, Y upwards), Xfin, Yfin (lower-right), each edit read by TextToReal.
-struct AreaLimits {
-    long double Xin = 0, Yin = 0, Xfin = 0, Yfin = 0;
-};
-AreaLimits ReadAreaLimits();
 
 // The ordinate a corner at `row` of a picture `height` rows high is stored
 // with, and back.

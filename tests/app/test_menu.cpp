@@ -145,6 +145,9 @@ TEST_F(MainMenu, RectifiedImageCommandsWantOne) {
     main_->Action("Calcoladistanza2")->trigger();
     EXPECT_TRUE(main_->rb_distanza_1->Checked());
     EXPECT_EQ(Panel(5), "distanza");
+    // The entry is present from start-up; the command must show it again
+    // after anything hid it.
+    FormAvviso->Chiudicorretta1->setVisible(false);
     main_->Action("Chiudi2")->trigger();
     EXPECT_TRUE(FormAvviso->Chiudicorretta1->isVisible());
     EXPECT_EQ(Notice(), " Chiudere l''immagine corretta ? ");
@@ -240,7 +243,7 @@ TEST_F(MainMenu, OptionWidthsOfTheResultWindowsWhateverTheHandGave) {
     EXPECT_EQ(FormTabPar->width(), 276);
     FormTabPar->resize(90, FormTabPar->height());
     FormOpzioni->cb_varcovar->click();
-    EXPECT_EQ(FormTabPar->width(), 174);
+    EXPECT_EQ(FormTabPar->width(), std::max(174, FormTabPar->minimumWidth()));  // its title fits
 }
 
 TEST_F(MainMenu, OptionRangesAndStartValues) {
@@ -264,11 +267,14 @@ TEST(PictureFilter, CameraNamesMatchWhateverTheCaseAndDescriptionsStay) {
     // The toolkit takes the last parenthesised list as the patterns and,
     // with the details hidden, shows what comes before it.
     const QRegularExpression split(R"(^(.*) \(([^()]*)\)$)");
-    const QStringList descriptions = {"All (*.jpg;*.bmp)", "JPEG Image File (*.jpg)", "Bitmaps (*.bmp)"};
+    const QStringList descriptions = {"All (*.jpg;*.bmp)", "JPEG Image File (*.jpg)",
+                                      "Bitmaps (*.bmp)"};
     auto matches = [&](int filter, const QString& name) {
         const QRegularExpressionMatch m = split.match(filters[filter]);
         for (const QString& p : m.captured(2).split(' '))
-            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(p)).match(name).hasMatch())
+            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(p))
+                    .match(name)
+                    .hasMatch())
                 return true;
         return false;
     };

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <cmath>
 
+#include "analytic/u_proiettiva.h"
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
 #include "tables/u_omnia.h"
@@ -20,12 +21,10 @@
 
 namespace {
 // The plane of the facade as the camera saw it: image column, row -> metres.
-void ObjectOf(int x, int y, double& X, double& Y) {
-    const double d = 0.00012 * x + 0.00005 * y + 1;
-    X = (0.0110 * x + 0.0004 * y - 1.25) / d;
-    Y = (0.0009 * x - 0.0105 * y + 14.5) / d;
-}
-const int kPixels[6][2] = {{120, 90}, {1480, 110}, {1420, 1080}, {160, 1120}, {800, 600}, {300, 700}};
+const Projective kObjectOf{
+    {0.0110L, 0.0009L, 0.0004L, -0.0105L, -1.25L, 14.5L, 0.00012L, 0.00005L}};
+const int kPixels[6][2] = {{120, 90},   {1480, 110}, {1420, 1080},
+                           {160, 1120}, {800, 600},  {300, 700}};
 }  // namespace
 
 using AnalyticRoad = VekRun;
@@ -63,11 +62,10 @@ TEST_F(AnalyticRoad, FromPhotographToParametersAndBack) {
 
     QByteArray ogg;
     for (int i = 0; i < 6; ++i) {
-        double X, Y;
-        ObjectOf(kPixels[i][0], kPixels[i][1], X, Y);
+        const PlanePoint q = kObjectOf.Apply(kPixels[i][0], kPixels[i][1]).value();
         ogg += QByteArray::number(i + 1) + "  " +
-               QByteArray::fromStdString(FormatFixed(X, 10, 4)).replace('.', ',') + "  " +
-               QByteArray::fromStdString(FormatFixed(Y, 10, 4)).replace('.', ',') + "\n";
+               QByteArray::fromStdString(FormatFixed(q.x, 10, 4)).replace('.', ',') + "  " +
+               QByteArray::fromStdString(FormatFixed(q.y, 10, 4)).replace('.', ',') + "\n";
     }
     QFile oggFile(dir.filePath("facciata.ogg"));
     ASSERT_TRUE(oggFile.open(QIODevice::WriteOnly));
@@ -84,7 +82,8 @@ TEST_F(AnalyticRoad, FromPhotographToParametersAndBack) {
 
     main_->Action("Residui2")->trigger();
     FormTabRes->Command("calcolaparametridiretti1")->trigger();
-    ASSERT_TRUE(DialogSeam::Messages().isEmpty()) << DialogSeam::Messages().join("\n").toStdString();
+    ASSERT_TRUE(DialogSeam::Messages().isEmpty())
+        << DialogSeam::Messages().join("\n").toStdString();
     const StringGrid& par = *FormTabPar->StringGrid1;
     // Object coordinates rounded to the millimetre: the parameters come back close.
     EXPECT_NEAR(double(TextToReal(par.Cell(1, 1))), 0.0110, 2e-5);

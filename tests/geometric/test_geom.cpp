@@ -139,7 +139,7 @@ TEST_F(ParallelLines, VanishingPointsAreShownAndTheLinesProlonged) {
     EXPECT_EQ(par.Cells(2, 8), "/");
     EXPECT_EQ(par.Cells(1, 1).section('.', 1).size(), 5);
     EXPECT_TRUE(FormTabPar->isVisible());
-    EXPECT_EQ(FormTabPar->width(), 174);
+    EXPECT_GE(FormTabPar->width(), 174);
     EXPECT_TRUE(main_->cb_fot->Checked());
     // No area yet: the corners read 0, the extent is the point of pixel (0, 0).
     EXPECT_FALSE(FormLimiti->Edit1->text().isEmpty());

@@ -39,6 +39,8 @@ TEST(CanvasTest, ReadsOutsideAreInvalidAndWritesOutsideIgnored) {
     EXPECT_EQ(CountNot(c, 8, 6, kGrey), 0);
     c.SetPixel(3, 2, 0x123456);
     EXPECT_EQ(c.Pixel(3, 2), 0x123456u);
+    c.SetPixel(3, 2, kInvalidColor);
+    EXPECT_EQ(c.Pixel(3, 2), 0x000000u);
     // A line running off the picture draws what falls inside and no more.
     c.penColor = QColor(0, 0, 255);
     c.MoveTo(-5, 4);
@@ -101,8 +103,8 @@ TEST(CanvasTest, DashDotLeavesGapsAndWidePenDoublesTheLine) {
     for (int x = 0; x < 54; ++x) on += c.Pixel(x, 2) == 0;
     EXPECT_GT(on, 20);
     EXPECT_LT(on, 54);
-    EXPECT_EQ(c.Pixel(0, 2), 0u);        // starts with a dash
-    EXPECT_EQ(c.Pixel(10, 2), kGrey);    // and has a gap after it
+    EXPECT_EQ(c.Pixel(0, 2), 0u);      // starts with a dash
+    EXPECT_EQ(c.Pixel(10, 2), kGrey);  // and has a gap after it
     c.penStyle = PenStyle::Solid;
     c.penWidth = 2;
     c.MoveTo(0, 6);

@@ -4,6 +4,7 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -100,6 +101,8 @@ struct ExampleCase {
     long long W, H;
     std::vector<Probe> probes;
 };
+
+void PrintTo(const ExampleCase& e, std::ostream* os) { *os << e.name; }
 
 Projective Shifted(long double dx, long double p7 = 0) {
     Projective m;

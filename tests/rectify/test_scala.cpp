@@ -25,9 +25,10 @@ protected:
     }
     void SetArea(double xin, double yin, double xfin, double yfin) {
         const double v[4] = {xin, yin, xfin, yfin};
-        for (int i = 1; i <= 4; ++i)
-            FormLimiti->EditNumber(i)->setText(
-                QString::fromStdString(FormatFixed(v[i - 1], 10, 3)));
+        QLineEdit* edits[4] = {FormLimiti->Edit1, FormLimiti->Edit2, FormLimiti->Edit3,
+                               FormLimiti->Edit4};
+        for (int i = 0; i < 4; ++i)
+            edits[i]->setText(QString::fromStdString(FormatFixed(v[i], 10, 3)));
         main_->cb_area->SetChecked(true);
     }
     // Typed by the user: the edit has the focus.

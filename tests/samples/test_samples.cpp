@@ -20,9 +20,10 @@ std::string Committed(const std::string& name) {
 }
 
 std::vector<TablePoint> ReadCommitted(const std::string& name, const std::string& keyword) {
-    std::vector<TablePoint> points;
-    EXPECT_EQ(ReadTableFile(Committed(name), keyword, points), TableIo::Ok) << name;
-    return points;
+    TableRead read;
+    EXPECT_EQ(ReadTableFile(Committed(name), keyword, read), TableIo::Ok) << name;
+    EXPECT_TRUE(read.issues.empty()) << name;
+    return read.points;
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/filewrite.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
 
@@ -225,32 +228,43 @@ TEST(BuildUnionTable, RebuildClearsOldRowsAndMarks) {
     EXPECT_EQ(uni.Cell(5, 300), "");
 }
 
-TEST(ParseTableText, LineEndsAndCtrlZ) {
+TEST(ParseTableText, LineEndsCtrlZAndBlankLinesSkipped) {
     for (const char* eol : {"\r\n", "\n", "\r"}) {
         std::string text = std::string("1  10  20") + eol + "2 11 21" + eol;
-        auto pts = ParseTableText(text, "nxy");
+        auto pts = ParseTableText(text, "nxy").points;
         ASSERT_EQ(pts.size(), 2u) << "eol size " << std::string(eol).size();
         EXPECT_EQ(pts[1].name, "2");
         EXPECT_DOUBLE_EQ(pts[1].coord[1], 21.0);
     }
-    auto pts = ParseTableText("1 2 3\r\n4 5 6\x1A" "7 8 9\r\n", "nxy");
+    auto pts = ParseTableText(
+                   "1 2 3\r\n4 5 6\x1A"
+                   "7 8 9\r\n",
+                   "nxy")
+                   .points;
     EXPECT_EQ(pts.size(), 2u);
     EXPECT_DOUBLE_EQ(pts[1].coord[1], 6.0);
-    pts = ParseTableText("1 2 3\n\r\n5 6 7\n", "nxy");  // LF then CR LF: a blank line
-    ASSERT_EQ(pts.size(), 3u);
-    EXPECT_EQ(pts[1].name, "");
-    EXPECT_TRUE(ParseTableText("1 2 3\n", "nxxy").empty());
+    // A blank first line, an empty line and a line of blanks and tabs are
+    // skipped: every point after them loads.
+    const TableRead read = ParseTableText("\r\n1 2 3\n\r\n \t \r\n5 6 7\n", "nxy");
+    ASSERT_EQ(read.points.size(), 2u);
+    EXPECT_EQ(read.points[1].name, "5");
+    EXPECT_TRUE(read.issues.empty());
+    GridCells g(3, 600);
+    FillTableGrid(g, read.points, "nxy");
+    EXPECT_EQ(CountPoints(g), 2);
+    EXPECT_TRUE(ParseTableText("1 2 3\n", "nxxy").points.empty());
 }
 
-TEST(ParseTableText, FieldsAndCommas) {
-    auto pts = ParseTableText("7  12,5  3,25\r\n7,12,5\r\n8\t1 2\r\n 9  1 \r\n", "nxy_1");
+TEST(ParseTableText, FieldsCommasAndTabs) {
+    auto pts = ParseTableText("7  12,5  3,25\r\n7,12,5\r\n8\t1\t2\r\n 9  1 \r\n", "nxy_1").points;
     ASSERT_EQ(pts.size(), 4u);
     EXPECT_DOUBLE_EQ(pts[0].coord[0], 12.5);
     EXPECT_DOUBLE_EQ(pts[0].coord[1], 3.25);
     EXPECT_EQ(pts[1].name, "7.12.5");
     EXPECT_EQ(pts[1].coord[0], UnreadableValue);
-    EXPECT_EQ(pts[2].name, "8\t1");
-    EXPECT_DOUBLE_EQ(pts[2].coord[0], 2.0);
+    EXPECT_EQ(pts[2].name, "8");  // tab-separated, as spreadsheets export
+    EXPECT_DOUBLE_EQ(pts[2].coord[0], 1.0);
+    EXPECT_DOUBLE_EQ(pts[2].coord[1], 2.0);
     EXPECT_EQ(pts[3].name, "9");
     EXPECT_EQ(pts[3].coord[1], UnreadableValue);  // missing field
 
@@ -260,22 +274,62 @@ TEST(ParseTableText, FieldsAndCommas) {
     EXPECT_EQ(g.Cell(2, 1), "3.250");
     EXPECT_EQ(g.Cell(1, 2), "0.000");
     GridCells h(3, 500);
-    FillTableGrid(h, ParseTableText("5 134 812.6\n", "nxy"), "nxy");
+    FillTableGrid(h, ParseTableText("5 134 812.6\n", "nxy").points, "nxy");
     EXPECT_EQ(h.Cell(1, 1), "134");
     EXPECT_EQ(h.Cell(2, 1), "813");
 }
 
-TEST(ParseTableText, AtMost500PointsAndBlankLineEndsTheGrid) {
-    std::string text;
-    for (int i = 1; i <= 600; ++i) text += std::to_string(i) + "  " + std::to_string(i) + "  1\r\n";
-    auto pts = ParseTableText(text, "nxy");
-    ASSERT_EQ(pts.size(), 500u);
-    EXPECT_EQ(pts.back().name, "500");
+struct IssueCase {
+    const char* text;
+    std::vector<LineIssue> expected;
+};
 
-    GridCells g(3, 600);
-    FillTableGrid(g, ParseTableText("1 1 1\n2 2 2\n   \n4 4 4\n", "nxy"), "nxy");
-    EXPECT_EQ(CountPoints(g), 2);
-    EXPECT_EQ(g.Cell(0, 4), "");
+class LineIssues : public ::testing::TestWithParam<IssueCase> {};
+
+TEST_P(LineIssues, LinesStillLoadAndTheFaultsAreListed) {
+    const TableRead read = ParseTableText(GetParam().text, "nxy_1");
+    ASSERT_EQ(read.issues.size(), GetParam().expected.size()) << GetParam().text;
+    for (size_t i = 0; i < read.issues.size(); ++i) {
+        const LineIssue& got = read.issues[i];
+        const LineIssue& want = GetParam().expected[i];
+        EXPECT_EQ(got.line, want.line) << i;
+        EXPECT_EQ(got.fault, want.fault) << i;
+        EXPECT_EQ(got.value, want.value) << i;
+        EXPECT_EQ(got.firstLine, want.firstLine) << i;
+    }
+    for (const TablePoint& p : read.points)
+        for (double v : p.coord) EXPECT_TRUE(std::isfinite(v));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, LineIssues,
+    ::testing::Values(
+        IssueCase{"1 2 3\r\n2 5\r\n", {{2, LineFault::MissingValue, 2}}},
+        IssueCase{"1 nan inf\r\n",
+                  {{1, LineFault::UnreadableValue, 1}, {1, LineFault::UnreadableValue, 2}}},
+        IssueCase{"1\r\n", {{1, LineFault::MissingValue, 1}, {1, LineFault::MissingValue, 2}}},
+        IssueCase{"1 1e-16 2\r\n", {}},  // a written 1e-16 is a number
+        IssueCase{"A 1 2\r\n\r\nB 1 2\r\nA 3 4\r\na 1 1\r\n",
+                  {{4, LineFault::DuplicateName, 0, 1}}},
+        IssueCase{"\r\n\r\n7 x 2\r\n", {{3, LineFault::UnreadableValue, 1}}}));
+
+TEST(ParseTableText, LongNamesAreCutAt255CharactersAndTheLimitIsSaid) {
+    std::string name;
+    for (int i = 0; i < 300; ++i) name += "\xC3\xA0";  // two bytes each
+    TableRead read = ParseTableText(name + " 1 2\n", "nxy");
+    ASSERT_EQ(read.points.size(), 1u);
+    EXPECT_EQ(read.points[0].name.size(), 2u * MaxNameLength);
+    ASSERT_EQ(read.issues.size(), 1u);
+    EXPECT_EQ(read.issues[0].fault, LineFault::LongName);
+
+    std::string text = "\r\n";
+    for (int i = 1; i <= 600; ++i) text += std::to_string(i) + "  " + std::to_string(i) + "  1\r\n";
+    read = ParseTableText(text, "nxy");
+    ASSERT_EQ(read.points.size(), 500u);
+    EXPECT_EQ(read.points.back().name, "500");
+    ASSERT_EQ(read.issues.size(), 1u);
+    EXPECT_EQ(read.issues[0].fault, LineFault::PastLimit);
+    EXPECT_EQ(read.issues[0].line, 502);
 }
 
 TEST(TableFileText, RowsUntilEmptyNameTwoBlanksCrLf) {
@@ -300,12 +354,12 @@ TEST_F(TempDir, EveryLayoutRoundTrips) {
             for (int c = 0; c < cols; ++c)
                 g.SetCell(c, r, c == 0 ? "P" + std::to_string(r) : std::to_string(100 * r + c));
         const std::string path = Path(keyword + ".txt");
-        ASSERT_EQ(WriteTableFile(path, g, keyword), TableIo::Ok);
-        std::vector<TablePoint> pts;
-        ASSERT_EQ(ReadTableFile(path, keyword, pts), TableIo::Ok);
-        ASSERT_EQ(pts.size(), 3u) << keyword;
+        ASSERT_TRUE(WriteFileAtomic(path, TableFileBytes(g, keyword)).Ok());
+        TableRead read;
+        ASSERT_EQ(ReadTableFile(path, keyword, read), TableIo::Ok);
+        ASSERT_EQ(read.points.size(), 3u) << keyword;
         GridCells back(6, 500);
-        FillTableGrid(back, pts, keyword);
+        FillTableGrid(back, read.points, keyword);
         EXPECT_EQ(TableFileText(back, keyword) == TableFileText(g, keyword),
                   keyword == "nxy")  // the others gain three decimals
             << keyword;
@@ -314,21 +368,68 @@ TEST_F(TempDir, EveryLayoutRoundTrips) {
     }
 }
 
+TEST_F(TempDir, ThreeDecimalCoordinatesSurviveALoadAndASaveByteForByte) {
+    // Local systems with an origin of 1000 or 5000 m, and a national grid.
+    const std::string text =
+        "P1  1234.567  5012.345\r\nP2  1500012.345  5034567.891\r\nP3  -0.001  9999999.999\r\n";
+    WriteBytes(Path("in.ogg"), text);
+    TableRead read;
+    ASSERT_EQ(ReadTableFile(Path("in.ogg"), "nxy_1", read), TableIo::Ok);
+    GridCells g(3, 500);
+    FillTableGrid(g, read.points, "nxy_1");
+    EXPECT_EQ(g.Cell(1, 2), "1500012.345");
+    EXPECT_EQ(TableFileText(g, "nxy"), text);
+    GridCells px(5, 500);
+    FillTableGrid(px, ParseTableText("1 1234.567 5012.5 1 2\n", "nxyxy").points, "nxyxy");
+    EXPECT_EQ(px.Cell(1, 1), "1235");  // pixel columns keep no decimals
+    EXPECT_EQ(px.Cell(2, 1), "5013");
+}
+
 TEST_F(TempDir, Cp1252NamesAndUtf8Input) {
     GridCells g(3, 500);
     Put(g, 1, {"Citt\xC3\xA0\xE2\x82\xAC", "1", "2"});  // Città€
     const std::string path = Path("accent.imm");
-    ASSERT_EQ(WriteTableFile(path, g, "nxy"), TableIo::Ok);
+    ASSERT_TRUE(WriteFileAtomic(path, TableFileBytes(g, "nxy")).Ok());
     EXPECT_EQ(ReadBytes(path), "Citt\xE0\x80  1  2\r\n");
-    std::vector<TablePoint> pts;
-    ASSERT_EQ(ReadTableFile(path, "nxy", pts), TableIo::Ok);
-    EXPECT_EQ(pts.at(0).name, "Citt\xC3\xA0\xE2\x82\xAC");
+    TableRead read;
+    ASSERT_EQ(ReadTableFile(path, "nxy", read), TableIo::Ok);
+    EXPECT_EQ(read.points.at(0).name, "Citt\xC3\xA0\xE2\x82\xAC");
 
     const std::string utf8Path = Path("utf8.ogg");
     WriteBytes(utf8Path, "\xEF\xBB\xBFPi\xC3\xB9  1,5  2\n");
-    ASSERT_EQ(ReadTableFile(utf8Path, "nxy_1", pts), TableIo::Ok);
-    EXPECT_EQ(pts.at(0).name, "Pi\xC3\xB9");
-    EXPECT_DOUBLE_EQ(pts[0].coord[0], 1.5);
+    ASSERT_EQ(ReadTableFile(utf8Path, "nxy_1", read), TableIo::Ok);
+    EXPECT_EQ(read.points.at(0).name, "Pi\xC3\xB9");
+    EXPECT_DOUBLE_EQ(read.points[0].coord[0], 1.5);
+}
+
+TEST_F(TempDir, TheWholeFileDecidesItsEncoding) {
+    // UTF-8 names up front, one Windows-1252 byte far past the 500th point:
+    // the file is Windows-1252 throughout.
+    std::string text = "Pi\xC3\xB9  1  2\r\n";
+    for (int i = 0; i < 20000; ++i) text += "P  1  2\r\n";
+    WriteBytes(Path("mixed.ogg"), text + "Citt\xE0  1  2\r\n");
+    TableRead read;
+    ASSERT_EQ(ReadTableFile(Path("mixed.ogg"), "nxy_1", read), TableIo::Ok);
+    EXPECT_EQ(read.points.at(0).name, "Pi\xC3\x83\xC2\xB9");
+    // A character split between two reads of a valid UTF-8 file keeps it UTF-8.
+    const std::string head = "P  1  2\r\n";
+    std::string tail = std::string(65535 - head.size(), ' ') + "\xC3\xB9 1 2\r\n";
+    WriteBytes(Path("split.ogg"), head + tail);
+    ASSERT_EQ(ReadTableFile(Path("split.ogg"), "nxy_1", read), TableIo::Ok);
+    ASSERT_EQ(read.points.size(), 2u);
+    EXPECT_EQ(read.points[1].name, "\xC3\xB9");
+}
+
+TEST_F(TempDir, ATenMegabyteLineLoadsInWellUnderASecond) {
+    WriteBytes(Path("long.ogg"), "1 1 1\r\n" + std::string(10000000, '7') + "\r\n2 2 2\r\n");
+    const auto start = std::chrono::steady_clock::now();
+    TableRead read;
+    ASSERT_EQ(ReadTableFile(Path("long.ogg"), "nxy_1", read), TableIo::Ok);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(std::chrono::duration<double>(took).count(), 1.0);
+    ASSERT_EQ(read.points.size(), 3u);
+    EXPECT_EQ(read.points[1].name.size(), 255u);
+    EXPECT_EQ(read.points[2].name, "2");
 }
 
 TEST_F(TempDir, AHugeFileIsReadOnlyAsFarAsItsPointsGo) {
@@ -336,28 +437,21 @@ TEST_F(TempDir, AHugeFileIsReadOnlyAsFarAsItsPointsGo) {
     for (int i = 1; i <= 200000; ++i) text += "Pi\xC3\xB9" + std::to_string(i) + "  1  2\n";
     const std::string path = Path("huge.ogg");
     WriteBytes(path, text);
-    std::vector<TablePoint> pts;
-    ASSERT_EQ(ReadTableFile(path, "nxy_1", pts), TableIo::Ok);
-    ASSERT_EQ(pts.size(), 500u);
-    EXPECT_EQ(pts[499].name, "Pi\xC3\xB9" "500");  // still read as UTF-8
+    TableRead read;
+    ASSERT_EQ(ReadTableFile(path, "nxy_1", read), TableIo::Ok);
+    ASSERT_EQ(read.points.size(), 500u);
+    EXPECT_EQ(read.points[499].name,
+              "Pi\xC3\xB9"
+              "500");  // still read as UTF-8
 }
 
 TEST_F(TempDir, FailuresAreReported) {
     GridCells g(3, 500);
     Put(g, 1, {"1", "2", "3"});
-    std::vector<TablePoint> pts{TablePoint{"stale", {}}};
-    EXPECT_EQ(ReadTableFile(Path("missing.imm"), "nxy", pts), TableIo::CannotOpen);
-    EXPECT_TRUE(pts.empty());
-    EXPECT_EQ(ReadTableFile(dir_.string(), "nxy", pts), TableIo::CannotOpen);
-    for (const char* keyword : {"nxy", "nxyxy"})
-        EXPECT_EQ(WriteTableFile(Path("no/such/dir/t.fot"), g, keyword), TableIo::CannotCreate);
-    EXPECT_EQ(WriteTableFile(dir_.string(), g, "nxyxy"), TableIo::CannotCreate);
-    if (fs::exists("/dev/full")) {
-        EXPECT_NE(WriteTableFile("/dev/full", g, "nxyxy"), TableIo::Ok);
-    }
-    // A keyword without a writer writes nothing.
-    EXPECT_EQ(WriteTableFile(Path("none.txt"), g, "nxy_1"), TableIo::Ok);
-    EXPECT_FALSE(fs::exists(Path("none.txt")));
-    EXPECT_EQ(TableIoMessage(TableIo::CannotOpen, "/a/b.imm"), "Impossibile aprire il file /a/b.imm");
-    EXPECT_EQ(TableIoMessage(TableIo::WriteError, "x.fot"), "Errore di scrittura nel file x.fot");
+    TableRead read{{TablePoint{"stale", {}}}, {}};
+    EXPECT_EQ(ReadTableFile(Path("missing.imm"), "nxy", read), TableIo::CannotOpen);
+    EXPECT_TRUE(read.points.empty());
+    EXPECT_EQ(ReadTableFile(dir_.string(), "nxy", read), TableIo::CannotOpen);
+    // A keyword without a writer gives no bytes.
+    EXPECT_EQ(TableFileBytes(g, "nxy_1"), "");
 }

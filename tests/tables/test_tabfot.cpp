@@ -1,5 +1,8 @@
+#include <QElapsedTimer>
+
 #include "tables/u_tabfot.h"
 #include "tables/u_tabogg.h"
+#include "tests/facade.h"
 #include "tests/tables/tabimm_fixture.h"
 
 namespace {
@@ -228,12 +231,68 @@ TEST_F(UnionTable, CancelledAndFailedFileCommandsLeaveTablesAndFiles) {
         DialogSeam::PresetFileName(bad);
         main_->Action("Carica5")->trigger();
         EXPECT_EQ(Ogg()->Cells(0, 1), "1") << bad.toStdString();
-        EXPECT_EQ(DialogSeam::Messages().size(), 1) << bad.toStdString();
+        ASSERT_EQ(DialogSeam::Messages().size(), 1) << bad.toStdString();
+        EXPECT_TRUE(DialogSeam::Messages()[0].startsWith("Impossibile aprire il file " + bad));
     }
     for (const char* action : {"Salva6", "Salva7"}) {
         DialogSeam::Messages().clear();
         DialogSeam::PresetFileName(PathOf("nessuna/t.txt"));
         main_->Action(action)->trigger();
-        EXPECT_EQ(DialogSeam::Messages().size(), 1) << action;
+        ASSERT_EQ(DialogSeam::Messages().size(), 1) << action;
+        EXPECT_TRUE(DialogSeam::Messages()[0].startsWith("Impossibile creare il file " +
+                                                         PathOf("nessuna/t.txt") + ":\n"))
+            << DialogSeam::Messages()[0].toStdString();
     }
+}
+
+// ---- Loading the files a surveyor or a spreadsheet gives ---------------------
+
+TEST_F(UnionTable, ATabSeparatedFacadeLoadsWithEveryDigitAndNoMessage) {
+    auto withNationalGrid = [](std::string text, const std::string& sep) {
+        const std::string line = "5100012.345" + sep + "1500012.345" + sep + "1234.567\r\n";
+        return text.replace(text.find("\r\n") + 2, 0, line);
+    };
+    const std::string text = withNationalGrid(FacadeObjectText("\t"), "\t");
+    LoadObject(QByteArray::fromStdString("\r\n" + text));  // a blank first line too
+    EXPECT_TRUE(DialogSeam::Messages().isEmpty())
+        << DialogSeam::Messages().join("\n").toStdString();
+    EXPECT_EQ(CountPoints(*Ogg()), 13);
+    EXPECT_EQ(Ogg()->Cells(0, 2), "5100012.345");
+    EXPECT_EQ(Ogg()->Cells(1, 2), "1500012.345");
+    EXPECT_EQ(Ogg()->Cells(2, 2), "1234.567");
+    EXPECT_GT(Ogg()->columnWidth(1), Ogg()->fontMetrics().horizontalAdvance("1500012.345"));
+    DialogSeam::PresetFileName(PathOf("back.ogg"));
+    main_->Action("Salva6")->trigger();
+    // Saved back with two blanks, byte for byte what the surveyor wrote.
+    EXPECT_EQ(ReadFile("back.ogg").toStdString(), withNationalGrid(FacadeObjectText("  "), "  "));
+}
+
+TEST_F(UnionTable, MalformedLinesAndRepeatedNamesLoadAndAreListedOnce) {
+    std::string text = FacadeObjectText();
+    text += "13  5001,500\r\n\r\n14  nan  inf\r\n3  5000.000  1000.000\r\n" +
+            std::string(300, 'N') + "  1  2\r\n";
+    LoadObject(QByteArray::fromStdString(text));
+    EXPECT_EQ(CountPoints(*Ogg()), 16);  // every line loads as it reads
+    EXPECT_EQ(Ogg()->Cells(2, 13), "0.000");
+    EXPECT_EQ(Ogg()->Cells(0, 16).size(), 255);
+    ASSERT_EQ(DialogSeam::Messages().size(), 1);
+    const QString msg = DialogSeam::Messages().first();
+    for (const char* part :
+         {"riga 13: manca la coordinata 2",
+          "riga 15: la coordinata 1 non è un numero; "
+          "la coordinata 2 non è un numero",
+          "riga 16: nome già presente alla riga 3", "riga 17: nome più lungo di 255 caratteri"})
+        EXPECT_TRUE(msg.contains(QString::fromUtf8(part))) << part << "\n" << msg.toStdString();
+    EXPECT_FALSE(msg.contains("riga 14"));
+}
+
+TEST_F(UnionTable, ATenMegabyteLineLoadsIntoTheGridInWellUnderASecond) {
+    WriteFile("lunga.ogg", "1 1 1\r\n" + QByteArray(10000000, 'x') + "\r\n");
+    DialogSeam::PresetFileName(PathOf("lunga.ogg"));
+    QElapsedTimer clock;
+    clock.start();
+    main_->Action("Carica5")->trigger();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(Ogg()->Cells(0, 2).size(), 255);
+    EXPECT_EQ(DialogSeam::Messages().size(), 1);
 }

@@ -1,0 +1,79 @@
+#include "export/u_salvacorretta_ui.h"
+
+#include <QPointer>
+#include <cstring>
+
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "platform/dialogs.h"
+#include "platform/filemessage.h"
+#include "platform/imagecontrol.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_scala.h"
+#include "view/u_limiti.h"
+
+namespace {
+
+QPointer<ImageControl> rectifiedImage;
+
+std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string TextOf(const QLabel* label) { return label->text().toStdString(); }
+
+// A copy of the picture in the layout the bitmap encoder reads; empty when
+// memory is short.
+Raster ToRaster(const QImage& picture) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    Raster raster;
+    if (rgb.isNull() || !raster.Allocate(rgb.width(), rgb.height())) return raster;
+    for (int y = 0; y < rgb.height(); ++y)
+        std::memcpy(raster.Row(y), rgb.constScanLine(y), sizeof(uint32_t) * rgb.width());
+    return raster;
+}
+
+}  // namespace
+
+void SetRectifiedImage(ImageControl* image) { rectifiedImage = image; }
+
+ImageControl* RectifiedImage() { return rectifiedImage.data(); }
+
+RectifiedReportInputs RectifiedReportFromWindows(const std::string& bmpPath) {
+    RectifiedReportInputs in;
+    in.bmpPath = bmpPath;
+    if (FormPrincipale->rb_an->Checked()) {
+        in.method = RectificationMethod::Analytic;
+        in.xin = TextOf(FormLimiti->Edit1);
+        in.yin = TextOf(FormLimiti->Edit2);
+        in.xfin = TextOf(FormLimiti->Edit3);
+        in.yfin = TextOf(FormLimiti->Edit4);
+        in.sizePixels = TextOf(FormScala->Label6);
+        in.sizeCm = TextOf(FormScala->Label7);
+        in.resolutionDpi = TextOf(FormScala->Edit2);
+        in.pixelSize = TextOf(FormScala->Edit1);
+    } else if (FormPrincipale->rb_geom->Checked()) {
+        in.method = RectificationMethod::Geometric;
+        in.width = TextOf(FormPrincipale->Edit5);
+        in.height = TextOf(FormPrincipale->Edit6);
+        in.sizePixels = TextOf(FormRapporto->Label9);
+        in.sizeCm = TextOf(FormRapporto->Label11);
+        in.resolutionDpi = TextOf(FormRapporto->Edit7);
+        in.pixelSize = TextOf(FormRapporto->Edit6);
+    }
+    return in;
+}
+
+bool SaveRectifiedPicture(FileDialog& dialog, const QImage& clean, ImageControl* shown,
+                          QWidget* parent) {
+    if (!dialog.Execute(parent)) return false;
+    const QString name = dialog.FileName;
+    if (name.isEmpty() || name == ".bmp") return false;
+    const std::string path = name.toStdString();
+    const Raster picture = ToRaster(clean);
+    const RectifiedSaveResult saved =
+        SaveRectifiedImage(path, picture, RectifiedReportText(RectifiedReportFromWindows(path)));
+    if (!saved.Ok()) {
+        ShowFileWriteError(parent, saved.write, saved.failedPath);
+        return false;
+    }
+    if (shown) shown->SetPicture(clean);
+    return true;
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots under Xvfb with the openbox window manager,
+# at 1920 x 1080 and 1366 x 768. Needs xvfb and openbox (development tools,
+# not dependencies of Vek): apt-get install xvfb openbox.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --build build -j2 --target screenshot_scenes
+mkdir -p docs
+display=:77
+for size in 1920x1080 1366x768; do
+  Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp &
+  xvfb=$!
+  sleep 1
+  DISPLAY="$display" openbox &
+  wm=$!
+  sleep 1
+  for scene in image results; do
+    DISPLAY="$display" QT_QPA_PLATFORM=xcb build/screenshot_scenes "$scene" "docs/$scene-$size.png"
+  done
+  kill "$wm" "$xvfb"
+  wait "$wm" "$xvfb" 2>/dev/null || true
+done
