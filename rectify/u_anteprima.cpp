@@ -35,7 +35,7 @@ void PreviewRectification(const Projective& model, const AreaInputs& area, long 
     const long double s = PreviewPixelSize(area, fx, fy);
     // An area of no extent has no preview (and no pixel size to divide by).
     if (!(s > 0) || !std::isfinite(s)) {
-        ShowNotice("16");
+        ShowNotice(NoticeNo::PreviewTooSmall);
         return;
     }
     status->hide();
@@ -48,7 +48,7 @@ void PreviewRectification(const Projective& model, const AreaInputs& area, long 
     if (made) {
         const QSize size = FormAnteprima->Image1->size();
         if (size.width() <= minSide || size.height() <= minSide)
-            ShowNotice("16");
+            ShowNotice(NoticeNo::PreviewTooSmall);
         else
             FormAnteprima->show();
     }
