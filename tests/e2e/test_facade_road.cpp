@@ -55,6 +55,9 @@ TEST_F(FacadeRoad, RectifiedPictureIsTheFacadeTexture) {
     main_->Action("Carica5")->trigger();
     FormTabFot->Command("Creafilefot1")->trigger();
     ASSERT_TRUE(main_->cb_fot->Checked());
+    main_->Action("Residui2")->trigger();
+    FormTabRes->Command("calcolaparametriinversi1")->trigger();
+    ASSERT_TRUE(DialogSeam::Messages().isEmpty());
 
     main_->Action("Selezionaarearicampionamento1")->trigger();
     for (const auto& [X, Y] :
@@ -96,4 +99,10 @@ TEST_F(FacadeRoad, RectifiedPictureIsTheFacadeTexture) {
     }
     ASSERT_GT(compared, 900 * 500 / 2);
     for (double e : error) EXPECT_LT(e / compared, 6.0);
+
+    // The pointer over the upper-left pixel reads the area's corner.
+    auto* window = static_cast<TFormCorretta*>(RectifiedWindow);
+    window->Image1MouseMove(Qt::NoButton, 0, 0);
+    EXPECT_EQ(Panel(0), FormLimiti->Edit1->text());
+    EXPECT_EQ(Panel(1), FormLimiti->Edit2->text());
 }
