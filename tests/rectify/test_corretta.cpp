@@ -7,7 +7,6 @@
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
 #include "tests/rectify/rectify_fixture.h"
-#include "view/u_vista.h"
 
 namespace {
 class RectifiedRun : public RectifyRun {
@@ -92,15 +91,6 @@ TEST_F(RectifiedRun, DistanceFromTheReadoutsAsShown) {
     EXPECT_EQ(Panel(6), "distanza: 5.000");
 }
 
-TEST_F(RectifiedRun, RightDragInPanModeScrolls) {
-    TFormCorretta* w = OpenRectified(2000, 1500);
-    main_->Action("Pan2")->trigger();
-    CentreViewOn(w, 700, 500);
-    w->Image1MouseMove(Qt::NoButton, 600, 400);
-    w->Image1MouseMove(Qt::RightButton, 610, 400);
-    EXPECT_EQ(GetViewCentre(w), QPoint(695, 500));
-}
-
 struct Closing {
     const char* name;
     bool byNotice;  // "Chiudi corretta" of the notice window, else the frame
@@ -133,8 +123,3 @@ TEST_P(RectifiedClose, ClosingForgetsTheRectifiedImage) {
 INSTANTIATE_TEST_SUITE_P(Ways, RectifiedClose,
                          ::testing::Values(Closing{"frame", false}, Closing{"notice", true}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(RectifiedRun, CloseByNoticeWithoutARectifiedImage) {
-    FormAvviso->Chiudicorretta1->trigger();
-    EXPECT_EQ(Notice(), " nessuna immagine corretta attiva");
-}
