@@ -72,6 +72,8 @@ TEST_F(RectifiedRun, DistanceFromTheReadoutsAsShown) {
     FormScala->Edit1->setText("0.01");
     TFormCorretta* w = OpenRectified(600, 600);
     main_->Action("Calcoladistanza2")->trigger();
+    w->Image1MouseUp(Qt::RightButton, Qt::NoButton, 5, 5);  // a lens released: no end yet
+    EXPECT_TRUE(main_->rb_distanza_1->Checked());
     Press(w, {50, 100});
     EXPECT_EQ(Panel(6), "distanza: ");
     EXPECT_TRUE(main_->rb_distanza_2->Checked());
