@@ -68,10 +68,10 @@ void TFormTabRes::FitToValues() {
     resize(std::max(width(), StringGrid1->WidthForColumns(standardised ? 7 : 5)), height());
 }
 
-void TFormTabRes::Estimate(bool inverse) {
+std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     if (!FormPrincipale->cb_fot->Checked()) {
         ShowNotice(NoticeNo::LoadFot);
-        return;
+        return std::nullopt;
     }
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
@@ -83,10 +83,11 @@ void TFormTabRes::Estimate(bool inverse) {
     FormTabPar->FitToValues();
     if (outcome.status != EstimationStatus::Ok) {
         ShowErrorBox(this, EstimationFailureText(outcome.status));
-        return;
+        return std::nullopt;
     }
     Edit1->setText(QString::fromStdString(outcome.unitVarianceText));
     StatusBar1->SetPanel(1, " sqm:  " + Edit1->text());
+    return outcome.fit.transform;
 }
 
 void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QLineEdit>
+#include <optional>
 
+#include "analytic/u_proiettiva.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/statusbar.h"
@@ -25,6 +27,10 @@ public:
     // After a fill: every column as wide as its values, and the window as
     // wide as the columns it shows; a narrower window scrolls.
     void FitToValues();
+    // The estimation of "calcola parametri diretti" / "inversi" with its
+    // notice, tables and message box: the transformation, or nothing when it
+    // could not be estimated.
+    std::optional<Projective> Estimate(bool inverse);
 
 public slots:
     void calcolaparametridiretti1Click();
@@ -35,6 +41,5 @@ public slots:
     void chiudi1Click();
 
 private:
-    void Estimate(bool inverse);
     void DrawResidualVectors();
 };

@@ -357,7 +357,7 @@ void TFormGeom::Calcoloparametri1Click() {
 
 // ---- Area extent -------------------------------------------------------------------
 
-void ComputeAreaExtent() {
+bool ComputeAreaExtent() {
     TFormPrincipale* main = FormPrincipale;
     const TFormLimiti& area = *FormLimiti;
     const QLineEdit* xs[4] = {area.Edit5, area.Edit7, area.Edit9, area.Edit11};
@@ -379,7 +379,7 @@ void ComputeAreaExtent() {
             ShowErrorBox(main,
                          "I punti della tabella di unione non determinano la trasformazione: "
                          "l'estensione dell'area non si può calcolare.");
-            return;
+            return false;
         }
         e = o.extent;
     } else if (main->rb_geom->Checked()) {
@@ -388,14 +388,15 @@ void ComputeAreaExtent() {
             ShowErrorBox(main,
                          "Un vertice dell'area cade sulla retta all'infinito del piano di "
                          "riferimento: l'estensione dell'area non si può calcolare.");
-            return;
+            return false;
         }
         e = *g;
     } else {
-        return;
+        return false;
     }
     const long double values[4] = {e.Xin, e.Yin, e.Xfin, e.Yfin};
     QLineEdit* edits[4] = {FormLimiti->Edit1, FormLimiti->Edit2, FormLimiti->Edit3,
                            FormLimiti->Edit4};
     for (int i = 0; i < 4; ++i) edits[i]->setText(Fixed(values[i], 10, 3));
+    return true;
 }

@@ -1,15 +1,195 @@
 #include "rectify/u_corretta.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <cmath>
+
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
+#include "export/U_tabptidxf.h"
+#include "export/u_salvacorretta_ui.h"
+#include "platform/fpcheck.h"
+#include "platform/statusbar.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_ricampiona_ui.h"
+#include "rectify/u_scala.h"
+#include "tables/u_omnia_ui.h"
+#include "tables/u_stringhe.h"
+#include "view/u_immagine.h"
+#include "view/u_vista.h"
+
+std::array<PlanePoint, 2> DistanceEnds;
+long double MeasuredDistance = 0;
+
+PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSize, long double xin,
+                                long double yin, int height) {
+    if (analytic) return {x * pixelSize + xin, yin - y * pixelSize};
+    return {x * pixelSize, (height - y) * pixelSize};
+}
+
+namespace {
+QString Fixed(long double v, int precision, int decimals) {
+    return QString::fromStdString(FormatFixed(v, precision, decimals));
+}
+
+long double EditReal(const QLineEdit* e) { return TextToReal(e->text().toStdString()); }
+
+// A measure half done ends with the window it was measured on.
+void EndMeasure() {
+    FormPrincipale->rb_distanza_1->SetChecked(false);
+    FormPrincipale->rb_distanza_2->SetChecked(false);
+    Dragging = false;
+}
+
+// What both ways of closing leave behind them.
+void ForgetRectifiedImage() {
+    TFormPrincipale* main = FormPrincipale;
+    CleanRectified = QImage();
+    RectifiedWindow = nullptr;
+    main->cb_corr->SetChecked(false);
+    EndMeasure();
+}
+
+void ClearPointerPanels() {
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerX, QString());
+    FormPrincipale->StatusBar1->SetPanel(MainPanel::PointerY, QString());
+}
+
+// One end of the distance: the readout as the status bar shows it, into two
+// of the main window's edits and back as reals.
+PlanePoint TakeReadout(QLineEdit* xEdit, QLineEdit* yEdit) {
+    const StatusBar* bar = FormPrincipale->StatusBar1;
+    xEdit->setText(bar->Panel(MainPanel::PointerX));
+    yEdit->setText(bar->Panel(MainPanel::PointerY));
+    NormalizeEditDecimal(xEdit);
+    NormalizeEditDecimal(yEdit);
+    return {EditReal(xEdit), EditReal(yEdit)};
+}
+}  // namespace
+
+TFormCorretta::TFormCorretta(QWidget* parent) : ImageWindowBase("FormCorretta", parent) {
+    SetRectifiedImage(Image1);
+}
+
+void TFormCorretta::ShowPointer(int x, int y) {
+    const bool analytic = FormPrincipale->rb_an->Checked();
+    const AreaInputs area = FormLimiti->ReadArea();
+    const long double size =
+        analytic ? FormScala->ReadScale().pixelSize : FormRapporto->ReadRatio().pixelSize;
+    FpGuard guard;
+    const PlanePoint p = RectifiedObjectPoint(analytic, x, y, size, area.Xin, area.Yin,
+                                              std::as_const(*Image1).Picture().height());
+    // Values past the range of reals show nothing rather than a wrong number.
+    const bool shown = !guard.Faulted() && std::isfinite(p.x) && std::isfinite(p.y);
+    StatusBar* bar = FormPrincipale->StatusBar1;
+    bar->SetPanel(MainPanel::PointerX, shown ? Fixed(p.x, 8, 3) : QString());
+    bar->SetPanel(MainPanel::PointerY, shown ? Fixed(p.y, 8, 3) : QString());
+}
+
+bool TFormCorretta::BandFollowsPointer() const {
+    return FormPrincipale->rb_distanza_1->Checked() || FormPrincipale->rb_distanza_2->Checked();
+}
+
+void TFormCorretta::ClickBranches(Qt::MouseButton, Qt::MouseButtons held, int x, int y) {
+    DxfCollimationBranch(held);
+    FirstDistanceEnd(held, x, y);
+    SecondDistanceEnd(held, x, y);
+}
+
+void TFormCorretta::FirstDistanceEnd(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!(held & Qt::LeftButton) || !main->rb_distanza_1->Checked()) return;
+    MeasuredDistance = 0;
+    main->StatusBar1->SetPanel(MainPanel::Result, "distanza: ");
+    Image1->SetPicture(CleanRectified);
+    Dragging = true;
+    Image1->canvas().MoveTo(x, y);
+    StartPoint = EndPoint = QPoint(x, y);
+    DistanceEnds[0] = TakeReadout(main->Edit1, main->Edit2);
+}
+
+void TFormCorretta::SecondDistanceEnd(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!(held & Qt::LeftButton) || !main->rb_distanza_2->Checked()) return;
+    DrawRubberBand(Image1, StartPoint, QPoint(x, y), PenMode::White);
+    Dragging = false;
+    DistanceEnds[1] = TakeReadout(main->Edit3, main->Edit4);
+    Image1->SetPicture(CleanRectified);
+}
+
+// The release after the first end arms the second; the release after the
+// second shows the distance and ends the measure. Only the left button's
+// release counts, as only its press records an end.
+void TFormCorretta::Released(Qt::MouseButton button, Qt::MouseButtons, int, int) {
+    TFormPrincipale* main = FormPrincipale;
+    if (button != Qt::LeftButton) return;
+    if (main->rb_distanza_2->Checked()) {
+        MeasuredDistance = DistanceBetween(DistanceEnds[0].x, DistanceEnds[0].y, DistanceEnds[1].x,
+                                           DistanceEnds[1].y);
+        main->StatusBar1->SetPanel(MainPanel::Result,
+                                   "distanza: " + Fixed(MeasuredDistance, 10, 3));
+        main->rb_distanza_2->SetChecked(false);
+        main->StatusBar1->SetPanel(MainPanel::Operation, QString());
+    }
+    if (main->rb_distanza_1->Checked()) main->rb_distanza_2->SetChecked(true);
+}
+
+void TFormCorretta::FormClose() {
+    TFormPrincipale* main = FormPrincipale;
+    ForgetRectifiedImage();
+    for (QAction* item : {main->Dxf1, main->Salva4, main->Chiudi2}) item->setEnabled(false);
+    ResetGeoreference();
+    ResetDxfPoints();
+    ClearPointerPanels();
+}
+
+bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long double s,
+                          long double fx, long double fy, QProgressBar* bar, StatusBar* status) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!ImageWindow) return false;
+    main->cb_corr->SetChecked(true);
+    auto* window = new TFormCorretta;
+    window->setWindowTitle(ImageWindow->windowTitle() + "  ric");
+    QMdiSubWindow* frame = main->MdiArea->addSubWindow(window);
+    frame->resize(281, 216);
+    frame->show();
+    RectifiedWindow = window;
+    status->hide();
+    bar->show();
+    const Interpolation kind =
+        main->Action("Lineare2")->isChecked() ? Interpolation::Nearest : Interpolation::Bilinear;
+    const ResampleGeometry g{model, s, fx, fy, area.Xin, area.Yin, area.Xfin, area.Yfin};
+    const bool made = ResampleImage(ImageWindow->Image1, window->Image1, bar, g, kind);
+    status->show();
+    bar->hide();
+    if (!made) {
+        // Freed without its close handler: nothing was opened to undo.
+        delete frame;
+        RectifiedWindow = nullptr;
+        main->cb_corr->SetChecked(false);
+        return false;
+    }
+    // Shares the pixels until a mark is drawn on the shown picture.
+    CleanRectified = window->Image1->Picture();
+    for (QAction* item : {main->Dxf1, main->Salva4, main->Chiudi2}) item->setEnabled(true);
+    return true;
+}
 
 void CloseRectifiedImage() {
-    if (!FormPrincipale->cb_corr->Checked()) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!main->cb_corr->Checked()) {
         ShowNotice(NoticeNo::NoRectified);
         return;
     }
+    // Freed without its close handler: this answer has its own steps.
+    if (RectifiedWindow) delete RectifiedWindow->parentWidget();
+    ForgetRectifiedImage();
+    main->Dxf1->setEnabled(false);
     ResetGeoreference();
     ResetDxfPoints();
+    ClearPointerPanels();
+    FormAvviso->hide();
 }

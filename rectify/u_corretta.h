@@ -1,7 +1,69 @@
-// The rectified image: its close sequence, next to the window it ends.
+// The rectified image window: the resampled picture in the shared image
+// window, with the object coordinates under the pointer, the DXF point
+// picking and the distance measure; the rectification that creates it and
+// the two ways it closes.
+//
+// Pixel (0, 0) of the picture is the area's upper-left corner. Object
+// coordinates of pixel (x, y), row y growing downwards:
+//   analytic:  X = x s + Xin,  Y = Yin - y s  (s: the scale dialog's pixel size)
+//   geometric: X = x r,        Y = (H - y) r  (r: the ratio dialog's pixel size,
+//              H the picture's height), from the picture's lower-left corner.
 #pragma once
 
-// The answer "Chiudi corretta" of the notice window: refuses with notice "2"
-// when no rectified image is open, else empties the georeferencing window
-// and the DXF point table.
+#include <array>
+
+#include "analytic/u_proiettiva.h"
+#include "view/imagewindow.h"
+#include "view/u_limiti.h"
+
+class QProgressBar;
+class StatusBar;
+
+// The ends of the distance being measured (object units) and the last
+// distance measured.
+extern std::array<PlanePoint, 2> DistanceEnds;
+extern long double MeasuredDistance;
+
+// The object point of a pixel of the rectified picture (see above).
+PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSize, long double xin,
+                                long double yin, int height);
+
+class TFormCorretta : public ImageWindowBase {
+    Q_OBJECT
+public:
+    explicit TFormCorretta(QWidget* parent = nullptr);
+
+public slots:
+    // CleanRectified and the window released, cb_corr unchecked, the
+    // rectified image's menu items disabled, the georeferencing window and
+    // the DXF points emptied, the pointer panels cleared.
+    void FormClose() override;
+
+protected:
+    void ShowPointer(int x, int y) override;
+    bool BandFollowsPointer() const override;
+    void ClickBranches(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
+    void Released(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
+
+private:
+    void FirstDistanceEnd(Qt::MouseButtons held, int x, int y);
+    void SecondDistanceEnd(Qt::MouseButtons held, int x, int y);
+};
+
+// The rectification both dialogs run once their inputs are checked: a new
+// rectified image window (caption: the source window's followed by "  ric")
+// filled with the area resampled through `model` (object -> image) at pixel
+// size s and factors fx, fy, by the interpolation checked in the main menu;
+// the dialog's progress bar stands in for its status bar meanwhile. Then
+// CleanRectified, cb_corr and the rectified image's menu items. When the
+// output cannot be made (a message box says why) no window stays and cb_corr
+// is unchecked. True when the window is open.
+bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long double s,
+                          long double fx, long double fy, QProgressBar* bar, StatusBar* status);
+
+// "Chiudi corretta", the answer to notice "18": refuses with notice "2" when
+// no rectified image is open; otherwise releases it without its close
+// handler, unchecks cb_corr, disables "Dxf", empties the georeferencing
+// window and the DXF points, clears the pointer panels and closes the notice
+// window.
 void CloseRectifiedImage();

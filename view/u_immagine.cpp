@@ -17,6 +17,7 @@
 #include "platform/rasterimage.h"
 #include "tables/u_tabimm.h"
 #include "view/u_decodifica.h"
+#include "view/u_limiti.h"
 #include "view/u_naviga.h"
 #include "view/u_vista.h"
 
@@ -42,6 +43,10 @@ void TFormImmagine::ClickBranches(Qt::MouseButton button, Qt::MouseButtons held,
     // Collimation of an image point (the image table).
     FormTabImm->CollimationBranch(held, x, y);
     // Area corners 4, 3, 2, 1, in this descending order (the area window).
+    FourthCornerBranch(held, x, y);
+    ThirdCornerBranch(held, x, y);
+    SecondCornerBranch(held, x, y);
+    FirstCornerBranch(held, x, y);
     // Ends of a vertical line, then of a horizontal line (the parallel lines).
     FormGeom->VerticalLineBranch(button, x, y);
     FormGeom->HorizontalLineBranch(button, x, y);

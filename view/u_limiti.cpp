@@ -1,6 +1,11 @@
 #include "view/u_limiti.h"
 
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "geometric/u_geom.h"
 #include "tables/u_stringhe.h"
+#include "view/u_immagine.h"
+#include "view/u_vista.h"
 
 TFormLimiti::TFormLimiti(QWidget* parent)
     : ToolWindow("FormLimiti", "Area di ricampionamento", parent) {
@@ -33,4 +38,81 @@ TFormLimiti::TFormLimiti(QWidget* parent)
 AreaInputs TFormLimiti::ReadArea() const {
     auto real = [](const QLineEdit* e) { return TextToReal(e->text().toStdString()); };
     return {real(Edit1), real(Edit2), real(Edit3), real(Edit4)};
+}
+
+long long CornerOrdinate(long long row, long long height, bool analytic) {
+    return analytic ? height - row : row;
+}
+
+long long CornerRow(long long ordinate, long long height, bool analytic) {
+    return analytic ? height - ordinate : ordinate;
+}
+
+namespace {
+ImageControl* SourceImage() { return ImageWindow ? ImageWindow->Image1 : nullptr; }
+
+bool Analytic() { return FormPrincipale->rb_an->Checked(); }
+
+bool CornerClick(Qt::MouseButtons held, RadioButton* mode) {
+    return (held & Qt::LeftButton) && mode->Checked() && SourceImage();
+}
+
+void StoreCorner(QLineEdit* column, QLineEdit* ordinate, int x, int y) {
+    column->setText(QString::number(x));
+    ordinate->setText(
+        QString::number(CornerOrdinate(y, SourceImage()->Picture().height(), Analytic())));
+}
+
+// Corners 2 and 3: the band now starts from the corner just clicked.
+void MiddleCorner(int x, int y, QLineEdit* column, QLineEdit* ordinate, RadioButton* next) {
+    SourceImage()->canvas().MoveTo(x, y);
+    StartPoint = EndPoint = QPoint(x, y);
+    StoreCorner(column, ordinate, x, y);
+    next->SetChecked(true);
+}
+}  // namespace
+
+void FourthCornerBranch(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!CornerClick(held, main->rb_limiti_4)) return;
+    ImageControl* image = SourceImage();
+    DrawRubberBand(image, StartPoint, QPoint(x, y), PenMode::White);
+    StoreCorner(FormLimiti->Edit11, FormLimiti->Edit12, x, y);
+    // Back to corner 1 with the same white dash-dot pen: the outline closes.
+    const long long first = ParseInt(FormLimiti->Edit5->text().toStdString());
+    const long long firstRow = CornerRow(ParseInt(FormLimiti->Edit6->text().toStdString()),
+                                         image->Picture().height(), Analytic());
+    Canvas& canvas = image->canvas();
+    canvas.MoveTo(x, y);
+    canvas.LineTo(int(first), int(firstRow));
+    image->Repaint();
+    Dragging = false;
+    const bool extent = ComputeAreaExtent();
+    image->setCursor(Qt::CrossCursor);
+    main->rb_limiti_4->SetChecked(false);
+    // An extent that could not be computed is no area to rectify.
+    main->cb_area->SetChecked(extent);
+    FormLimiti->show();
+    main->StatusBar1->SetPanel(MainPanel::Operation, " ");
+}
+
+void ThirdCornerBranch(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!CornerClick(held, main->rb_limiti_3)) return;
+    MiddleCorner(x, y, FormLimiti->Edit9, FormLimiti->Edit10, main->rb_limiti_4);
+}
+
+void SecondCornerBranch(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!CornerClick(held, main->rb_limiti_2)) return;
+    MiddleCorner(x, y, FormLimiti->Edit7, FormLimiti->Edit8, main->rb_limiti_3);
+}
+
+void FirstCornerBranch(Qt::MouseButtons held, int x, int y) {
+    TFormPrincipale* main = FormPrincipale;
+    if (!CornerClick(held, main->rb_limiti_1)) return;
+    // Every earlier mark goes: points, lines, a previous area.
+    SourceImage()->SetPicture(CleanBitmap);
+    Dragging = true;
+    MiddleCorner(x, y, FormLimiti->Edit5, FormLimiti->Edit6, main->rb_limiti_2);
 }

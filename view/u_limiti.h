@@ -1,4 +1,10 @@
-// The resampling area window: Xin, Yin, Xfin, Yfin and the four corners.
+// The resampling area: the window that shows Xin, Yin, Xfin, Yfin with the
+// four clicked corners (hidden), and the corner branches of the source
+// image's press.
+//
+// A corner is stored as its pixel column and an ordinate: in the analytic
+// method AnalyticY = picture height - row (upwards), in the geometric method
+// the plain row (downwards from the top-left pixel).
 #pragma once
 
 #include <QLabel>
@@ -27,3 +33,18 @@ public:
     // Edit1..Edit4 read as reals.
     AreaInputs ReadArea() const;
 };
+
+// The ordinate a corner at `row` of a picture `height` rows high is stored
+// with, and back.
+long long CornerOrdinate(long long row, long long height, bool analytic);
+long long CornerRow(long long ordinate, long long height, bool analytic);
+
+// The corner branches of the source image's press, called in the order 4, 3,
+// 2, 1 so that one click advances one corner. Each acts only with the left
+// button held and its rb_limiti_N checked. The first erases every mark and
+// starts the rubber band; the fourth closes the quadrilateral, computes the
+// extent and shows the area window.
+void FourthCornerBranch(Qt::MouseButtons held, int x, int y);
+void ThirdCornerBranch(Qt::MouseButtons held, int x, int y);
+void SecondCornerBranch(Qt::MouseButtons held, int x, int y);
+void FirstCornerBranch(Qt::MouseButtons held, int x, int y);
