@@ -356,12 +356,12 @@ void TFormGeom::Calcoloparametri1Click() {
 
 // ---- Area extent -------------------------------------------------------------------
 
-void ComputeAreaExtent() {
+bool ComputeAreaExtent() {
     TFormPrincipale* main = FormPrincipale;
     AreaCorners c;
     for (int i = 0; i < 4; ++i) {
-        c.x[i] = ParseInt(FormLimiti->Edit[5 + 2 * i]->text().toStdString());
-        c.y[i] = ParseInt(FormLimiti->Edit[6 + 2 * i]->text().toStdString());
+        c.x[i] = ParseInt(FormLimiti->EditNumber(5 + 2 * i)->text().toStdString());
+        c.y[i] = ParseInt(FormLimiti->EditNumber(6 + 2 * i)->text().toStdString());
     }
     AreaExtent e;
     if (main->rb_an->Checked()) {
@@ -375,7 +375,7 @@ void ComputeAreaExtent() {
             ShowErrorBox(main,
                          "I punti della tabella di unione non determinano la trasformazione: "
                          "l'estensione dell'area non si può calcolare.");
-            return;
+            return false;
         }
         e = o.extent;
     } else if (main->rb_geom->Checked()) {
@@ -384,15 +384,16 @@ void ComputeAreaExtent() {
             ShowErrorBox(main,
                          "Un vertice dell'area cade sulla retta all'infinito del piano di "
                          "riferimento: l'estensione dell'area non si può calcolare.");
-            return;
+            return false;
         }
         e = *g;
     } else {
-        return;
+        return false;
     }
     const long double values[4] = {e.Xin, e.Yin, e.Xfin, e.Yfin};
     for (int i = 1; i <= 4; ++i) {
-        FormLimiti->Edit[i]->repaint();
-        FormLimiti->Edit[i]->setText(Fixed(values[i - 1], 10, 3));
+        FormLimiti->EditNumber(i)->repaint();
+        FormLimiti->EditNumber(i)->setText(Fixed(values[i - 1], 10, 3));
     }
+    return true;
 }

@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "tables/u_tabimm.h"
 #include "view/u_decodifica.h"
+#include "view/u_limiti.h"
 #include "view/u_naviga.h"
 #include "view/u_vista.h"
 
@@ -53,6 +54,10 @@ void TFormImmagine::Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons hel
     // 2. Collimation of an image point (the image table).
     FormTabImm->CollimationBranch(held, x, y);
     // 3. Corners 4, 3, 2, 1 of the resampling area, in this descending order.
+    FourthCornerBranch(held, x, y);
+    ThirdCornerBranch(held, x, y);
+    SecondCornerBranch(held, x, y);
+    FirstCornerBranch(held, x, y);
     // 4. Ends of a vertical line, then of a horizontal line.
     FormGeom->VerticalLineBranch(button, x, y);
     FormGeom->HorizontalLineBranch(button, x, y);

@@ -1,4 +1,10 @@
-// The resampling area window: Xin, Yin, Xfin, Yfin and the four corners.
+// The resampling area: the window that shows Xin, Yin, Xfin, Yfin with the
+// four clicked corners (hidden), and the corner branches of the source
+// image's press.
+//
+// A corner is stored as its pixel column and an ordinate: in the analytic
+// method AnalyticY = picture height - row (upwards), in the geometric method
+// the plain row (downwards from the top-left pixel).
 #pragma once
 
 #include <QLineEdit>
@@ -10,6 +16,28 @@ class TFormLimiti : public ToolWindow {
     Q_OBJECT
 public:
     explicit TFormLimiti(QWidget* parent = nullptr);
-    QLineEdit* Edit[13];  // Edit[1]..Edit[12]; 5..12 hidden (corners)
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4;  // Xin, Yin, Xfin, Yfin
+    // Corners 1..4 as column, ordinate (hidden).
+    QLineEdit *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10, *Edit11, *Edit12;
     StatusBar* StatusBar1;
+    // Edit1 .. Edit12 by number.
+    QLineEdit* EditNumber(int i) const;
+
+public slots:
+    void Chiudi1Click();
 };
+
+// The ordinate a corner at `row` of a picture `height` rows high is stored
+// with, and back.
+long long CornerOrdinate(long long row, long long height, bool analytic);
+long long CornerRow(long long ordinate, long long height, bool analytic);
+
+// The corner branches of the source image's press, called in the order 4, 3,
+// 2, 1 so that one click advances one corner. Each acts only with the left
+// button held and its rb_limiti_N checked. The first erases every mark and
+// starts the rubber band; the fourth closes the quadrilateral, computes the
+// extent and shows the area window.
+void FourthCornerBranch(Qt::MouseButtons held, int x, int y);
+void ThirdCornerBranch(Qt::MouseButtons held, int x, int y);
+void SecondCornerBranch(Qt::MouseButtons held, int x, int y);
+void FirstCornerBranch(Qt::MouseButtons held, int x, int y);

@@ -153,8 +153,8 @@ TEST_F(Startup, ResetSessionEmptiesTablesAndFlags) {
     FormGeom->StringGrid2->SetCells(1, 1, "3");
     FormGeom->Edit1->setText("12.5");
     FormGeom->Edit5->setText("4");
-    FormLimiti->Edit[1]->setText("3.000");
-    FormLimiti->Edit[12]->setText("7");
+    FormLimiti->Edit1->setText("3.000");
+    FormLimiti->Edit12->setText("7");
     FormRapporto->Edit1->setText("2.5");
     FormScala->Edit1->setText("0.01");
     FormScala->Edit2->setText("254");
@@ -177,8 +177,8 @@ TEST_F(Startup, ResetSessionEmptiesTablesAndFlags) {
     EXPECT_EQ(FormGeom->Edit1->text(), "/");
     EXPECT_EQ(FormGeom->Edit3->text(), "0");
     EXPECT_EQ(FormGeom->Edit5->text(), "0");
-    EXPECT_EQ(FormLimiti->Edit[1]->text(), "");
-    EXPECT_EQ(FormLimiti->Edit[12]->text(), "");
+    EXPECT_EQ(FormLimiti->Edit1->text(), "");
+    EXPECT_EQ(FormLimiti->Edit12->text(), "");
     EXPECT_EQ(FormRapporto->Edit1->text(), "");  // loses its initial "1.0"
     EXPECT_EQ(FormRapporto->Edit3->text(), "");
     EXPECT_EQ(FormScala->Edit1->text(), "");

@@ -142,9 +142,9 @@ TEST_F(ParallelLines, VanishingPointsAreShownAndTheLinesProlonged) {
     EXPECT_EQ(FormTabPar->width(), 174);
     EXPECT_TRUE(main_->cb_fot->Checked());
     // No area yet: the corners read 0, the extent is the point of pixel (0, 0).
-    EXPECT_FALSE(FormLimiti->Edit[1]->text().isEmpty());
-    EXPECT_EQ(FormLimiti->Edit[1]->text(), FormLimiti->Edit[3]->text());
-    EXPECT_EQ(FormLimiti->Edit[2]->text(), FormLimiti->Edit[4]->text());
+    EXPECT_FALSE(FormLimiti->Edit1->text().isEmpty());
+    EXPECT_EQ(FormLimiti->Edit1->text(), FormLimiti->Edit3->text());
+    EXPECT_EQ(FormLimiti->Edit2->text(), FormLimiti->Edit4->text());
 }
 
 TEST_F(ParallelLines, AParallelFamilyIsRefused) {
