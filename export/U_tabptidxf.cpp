@@ -25,7 +25,7 @@ long long IntOf(const QString& text) { return ParseInt(text.toStdString()); }
 // at the moment of drawing; none without a method.
 std::optional<ObjectFrame> MethodFrame() {
     if (FormPrincipale->rb_an->Checked())
-        return AnalyticObjectFrame(TextOf(FormLimiti->Edit[1]), TextOf(FormLimiti->Edit[4]),
+        return AnalyticObjectFrame(TextOf(FormLimiti->Edit1), TextOf(FormLimiti->Edit4),
                                    TextOf(FormScala->Edit1));
     if (FormPrincipale->rb_geom->Checked())
         return GeometricObjectFrame(TextOf(FormRapporto->Edit6));

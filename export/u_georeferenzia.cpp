@@ -34,8 +34,8 @@ void TFormGeoreferenzia::ProposeWorldFile() {
     const WorldFileLines lines =
         FormPrincipale->rb_geom->Checked()
             ? ProposeWorldFileGeometric(TextOf(FormRapporto->Edit6), TextOf(FormPrincipale->Edit6))
-            : ProposeWorldFileAnalytic(TextOf(FormScala->Edit1), TextOf(FormLimiti->Edit[1]),
-                                       TextOf(FormLimiti->Edit[2]));
+            : ProposeWorldFileAnalytic(TextOf(FormScala->Edit1), TextOf(FormLimiti->Edit1),
+                                       TextOf(FormLimiti->Edit2));
     const auto fields = Lines();
     for (std::size_t k = 0; k < fields.size(); ++k)
         fields[k]->setText(QString::fromStdString(lines[k]));

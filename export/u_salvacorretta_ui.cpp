@@ -41,10 +41,10 @@ RectifiedReportInputs RectifiedReportFromWindows(const std::string& bmpPath) {
     in.bmpPath = bmpPath;
     if (FormPrincipale->rb_an->Checked()) {
         in.method = RectificationMethod::Analytic;
-        in.xin = TextOf(FormLimiti->Edit[1]);
-        in.yin = TextOf(FormLimiti->Edit[2]);
-        in.xfin = TextOf(FormLimiti->Edit[3]);
-        in.yfin = TextOf(FormLimiti->Edit[4]);
+        in.xin = TextOf(FormLimiti->Edit1);
+        in.yin = TextOf(FormLimiti->Edit2);
+        in.xfin = TextOf(FormLimiti->Edit3);
+        in.yfin = TextOf(FormLimiti->Edit4);
         in.sizePixels = TextOf(FormScala->Label6);
         in.sizeCm = TextOf(FormScala->Label7);
         in.resolutionDpi = TextOf(FormScala->Edit2);

@@ -15,6 +15,7 @@
 #include "app/u_stato.h"
 #include "geometric/u_geom.h"
 #include "platform/dialogs.h"
+#include "rectify/u_rapporto.h"
 #include "tables/u_tabimm.h"
 #include "view/u_decodifica.h"
 #include "view/u_limiti.h"
@@ -62,6 +63,8 @@ void TFormImmagine::Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons hel
     FormGeom->VerticalLineBranch(button, x, y);
     FormGeom->HorizontalLineBranch(button, x, y);
     // 5. Ends of the measured width, then of the measured height.
+    FormRapporto->WidthMeasureBranch(button, x, y);
+    FormRapporto->HeightMeasureBranch(button, x, y);
 }
 
 void TFormImmagine::Image1MouseMove(Qt::MouseButtons held, int x, int y) {

@@ -70,10 +70,10 @@ protected:
     }
     void Analytic(const char* xin, const char* yin, const char* xfin, const char* yfin,
                   const char* pixel) {
-        FormLimiti->Edit[1]->setText(xin);
-        FormLimiti->Edit[2]->setText(yin);
-        FormLimiti->Edit[3]->setText(xfin);
-        FormLimiti->Edit[4]->setText(yfin);
+        FormLimiti->Edit1->setText(xin);
+        FormLimiti->Edit2->setText(yin);
+        FormLimiti->Edit3->setText(xfin);
+        FormLimiti->Edit4->setText(yfin);
         FormScala->Edit1->setText(pixel);
     }
     void Table(const char* command) { FormTabPtiDxf->Command(command)->trigger(); }
