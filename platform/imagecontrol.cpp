@@ -52,3 +52,12 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint pt = e->position().toPoint();
     emit MouseUp(e->button(), e->buttons(), pt.x(), pt.y());
 }
+
+QImage AdoptRaster(Raster&& raster) {
+    const int w = raster.Width(), h = raster.Height();
+    uint32_t* pixels = raster.Release();
+    QImage image(reinterpret_cast<uchar*>(pixels), w, h, qsizetype(w) * 4, QImage::Format_RGB32,
+                 std::free, pixels);
+    if (image.isNull()) std::free(pixels);
+    return image;
+}

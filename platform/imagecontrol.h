@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "platform/canvas.h"
+#include "platform/raster.h"
 
 class ImageControl : public QWidget {
     Q_OBJECT
@@ -38,3 +39,7 @@ private:
     Canvas canvas_;
     bool autoSize_ = false;
 };
+
+// The raster as a 32-bit picture without a copy: the picture frees the
+// buffer. A null picture (and the buffer freed) when the toolkit refuses it.
+QImage AdoptRaster(Raster&& raster);

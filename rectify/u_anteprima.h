@@ -1,11 +1,31 @@
-// The preview window: one picture, filled by the scale and ratio dialogs.
+// The preview window (one picture, filled by the scale and ratio dialogs)
+// and the preview those dialogs share.
 #pragma once
 
+#include "analytic/u_proiettiva.h"
 #include "platform/imagecontrol.h"
+#include "view/u_limiti.h"
+
+class QProgressBar;
+class StatusBar;
 
 class TFormAnteprima : public QWidget {
     Q_OBJECT
 public:
     explicit TFormAnteprima(QWidget* parent = nullptr);
     ImageControl* Image1;
+    // While on, the picture and the window take the picture's size.
+    void SetAutoSize(bool on);
 };
+
+// The preview pixel size: the area's longer side, after the factors, makes
+// 300 pixels: max(|(Xfin - Xin) * fx|, |(Yin - Yfin) * fy|) / 300.
+long double PreviewPixelSize(const AreaLimits& area, long double fx, long double fy);
+
+// The area resampled by nearest sampling at PreviewPixelSize into the preview
+// window, through `model` (object -> image), with the dialog's progress bar
+// shown in place of its status bar meanwhile. The preview window is shown
+// when both sides of the preview exceed minSide pixels; otherwise notice
+// "16" (an area of no extent included).
+void PreviewRectification(const Projective& model, const AreaLimits& area, long double fx,
+                          long double fy, int minSide, QProgressBar* bar, StatusBar* status);

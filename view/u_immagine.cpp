@@ -138,16 +138,6 @@ void ReportFailure(const QString& fileName, const QString& reason) {
     ShowErrorBox(FormPrincipale,
                  QString("Impossibile aprire l'immagine %1:\n%2").arg(fileName, reason));
 }
-
-// The decoded raster as a QImage without a copy: the QImage frees it.
-QImage AdoptRaster(Raster&& raster) {
-    const int w = raster.Width(), h = raster.Height();
-    uint32_t* pixels = raster.Release();
-    QImage image(reinterpret_cast<uchar*>(pixels), w, h, qsizetype(w) * 4, QImage::Format_RGB32,
-                 std::free, pixels);
-    if (image.isNull()) std::free(pixels);  // refused by the toolkit: nobody owns it
-    return image;
-}
 }  // namespace
 
 bool OpenSourcePicture(const QString& fileName) {

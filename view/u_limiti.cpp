@@ -43,6 +43,12 @@ QLineEdit* TFormLimiti::EditNumber(int i) const {
 
 void TFormLimiti::Chiudi1Click() { hide(); }
 
+AreaLimits ReadAreaLimits() {
+    auto real = [](const QLineEdit* e) { return TextToReal(e->text().toStdString()); };
+    return {real(FormLimiti->Edit1), real(FormLimiti->Edit2), real(FormLimiti->Edit3),
+            real(FormLimiti->Edit4)};
+}
+
 long long CornerOrdinate(long long row, long long height, bool analytic) {
     return analytic ? height - row : row;
 }

@@ -27,6 +27,13 @@ public slots:
     void Chiudi1Click();
 };
 
+// The area as the window shows it: Xin, Yin (upper-left corner, object
+// units, Y upwards), Xfin, Yfin (lower-right), each edit read by TextToReal.
+struct AreaLimits {
+    long double Xin = 0, Yin = 0, Xfin = 0, Yfin = 0;
+};
+AreaLimits ReadAreaLimits();
+
 // The ordinate a corner at `row` of a picture `height` rows high is stored
 // with, and back.
 long long CornerOrdinate(long long row, long long height, bool analytic);

@@ -1,0 +1,89 @@
+#include "rectify/u_ricampiona_ui.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <algorithm>
+#include <utility>
+
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "platform/dialogs.h"
+#include "platform/imagecontrol.h"
+
+namespace {
+constexpr uint32_t kBlack = 0xFF000000u;
+
+RasterView ViewOfPicture(const QImage& picture) {
+    return {reinterpret_cast<const uint32_t*>(picture.constBits()), picture.width(),
+            picture.height(), picture.bytesPerLine() / 4};
+}
+
+bool Refuse(const QString& reason) {
+    ShowErrorBox(FormPrincipale, "L'immagine corretta non si può creare: " + reason);
+    return false;
+}
+
+bool ResampleWithMatrix(ImageControl* source, ImageControl* target, QProgressBar* progress,
+                        const Matrix& P, long double fx, long double s, long double fy,
+                        long double X2, long double X1, long double Y2, long double Y1,
+                        Interpolation kind) {
+    ResampleGeometry g;
+    for (int i = 0; i < 8; ++i) g.model.p[i] = P.Cell[i + 1][1];
+    g.s = s;
+    g.fx = fx;
+    g.fy = fy;
+    g.X1 = X1;
+    g.Y1 = Y1;
+    g.X2 = X2;
+    g.Y2 = Y2;
+    return ResampleImage(source, target, progress, g, kind);
+}
+}  // namespace
+
+bool ResampleNearest(ImageControl* source, ImageControl* target, QProgressBar* progress,
+                     const Matrix& P, long double fx, long double s, long double fy, long double X2,
+                     long double X1, long double Y2, long double Y1) {
+    return ResampleWithMatrix(source, target, progress, P, fx, s, fy, X2, X1, Y2, Y1,
+                              Interpolation::Nearest);
+}
+
+bool ResampleBilinear(ImageControl* source, ImageControl* target, QProgressBar* progress,
+                      const Matrix& P, long double fx, long double s, long double fy,
+                      long double X2, long double X1, long double Y2, long double Y1) {
+    return ResampleWithMatrix(source, target, progress, P, fx, s, fy, X2, X1, Y2, Y1,
+                              Interpolation::Bilinear);
+}
+
+bool ResampleImage(ImageControl* source, ImageControl* target, QProgressBar* progress,
+                   const ResampleGeometry& g, Interpolation kind) {
+    source->SetPicture(CleanBitmap);
+    const OutputSize size = ComputeOutputSize(g.X1, g.Y1, g.X2, g.Y2, g.s, g.fx, g.fy);
+    if (size.W < 0 || size.H < 0) return Refuse("sarebbe troppo grande.");
+    const int w = int(size.W), h = int(size.H);
+    progress->setMaximum(std::max(h, 1));
+    progress->setValue(0);
+    progress->show();
+    target->resize(w, h);
+    if (w == 0 || h == 0) {
+        target->SetPicture(QImage());
+        return true;
+    }
+    Raster out;
+    if (!out.Allocate(w, h)) return Refuse("memoria insufficiente.");
+    std::fill_n(out.Data(), std::size_t(w) * std::size_t(h), kBlack);
+    // The target shows the buffer while it fills; rows are repainted as the
+    // engine reports them finished.
+    QImage filling(reinterpret_cast<uchar*>(out.Data()), w, h, qsizetype(w) * 4,
+                   QImage::Format_RGB32);
+    if (filling.isNull()) return Refuse("memoria insufficiente.");
+    target->SetPicture(filling);
+    const ResampleProgress shown = [&](int firstRow, int endRow) {
+        progress->setValue(endRow);
+        target->update(0, firstRow, w, endRow - firstRow);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    Resample(ViewOfPicture(std::as_const(*source).Picture()), out, g, kind, 0, shown);
+    target->SetPicture(AdoptRaster(std::move(out)));
+    progress->setValue(0);
+    return true;
+}

@@ -1,0 +1,32 @@
+// The resampling engine on the windows: the photograph of a source image
+// control resampled into a target image control, with the progress bar
+// moving and the result appearing row by row while the work goes on.
+//
+// The geometry and the sampling rules are those of Resample (u_ricampiona.h):
+// the target becomes W x H pixels, W and H from ComputeOutputSize over the
+// limits, the pixel size and the factors; its pixel (0, 0) lies at the
+// area's upper-left corner (min X, max Y), rows going down in object Y.
+#pragma once
+
+#include "analytic/u_matrici.h"
+#include "rectify/u_ricampiona.h"
+
+class ImageControl;
+class QProgressBar;
+
+// Both first put the unmarked photograph (CleanBitmap) back into the source,
+// so no mark reaches the output, show the progress bar and leave its
+// position at 0. P holds p1 .. p8 of the object -> image transformation in
+// rows 1 .. 8 of column 1. The caller guarantees s, fx, fy != 0. An output
+// too large to be made gets an error message box and leaves the target as
+// it was; the result is then false.
+bool ResampleNearest(ImageControl* source, ImageControl* target, QProgressBar* progress,
+                     const Matrix& P, long double fx, long double s, long double fy, long double X2,
+                     long double X1, long double Y2, long double Y1);
+bool ResampleBilinear(ImageControl* source, ImageControl* target, QProgressBar* progress,
+                      const Matrix& P, long double fx, long double s, long double fy,
+                      long double X2, long double X1, long double Y2, long double Y1);
+
+// The same with the geometry in one piece and the interpolation chosen.
+bool ResampleImage(ImageControl* source, ImageControl* target, QProgressBar* progress,
+                   const ResampleGeometry& geometry, Interpolation kind);
