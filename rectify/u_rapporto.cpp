@@ -2,12 +2,15 @@
 
 #include <cmath>
 
+#include "analytic/u_tabrpar.h"
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "geometric/u_geometrico.h"
 #include "platform/dialogs.h"
 #include "platform/fpcheck.h"
+#include "rectify/u_anteprima.h"
+#include "rectify/u_corretta.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
 #include "view/u_immagine.h"
@@ -309,25 +312,41 @@ bool TFormRapporto::AllFilled(std::initializer_list<QLineEdit*> fields) {
     return true;
 }
 
+bool TFormRapporto::FactorsUsable() const {
+    if (RealOf(Edit5) != 0 && RealOf(Edit8) != 0) return true;
+    ShowNotice("14");
+    return false;
+}
+
 void TFormRapporto::Anteprima1Click() {
     TFormPrincipale* main = FormPrincipale;
     if (!main->rb_geom->Checked()) return;
-    const bool filled = AllFilled({Edit1, Edit2, Edit3, Edit4, Edit5, Edit8});
+    const bool filled = AllFilled({Edit1, Edit2, Edit3, Edit4, Edit5, Edit8}) && FactorsUsable();
     if (!main->cb_area->Checked() || !filled || main->cb_corr->Checked()) {
         ShowNotice("9");
         return;
     }
+    // Sides of 50 pixels or less make no useful preview of a measured ratio.
+    PreviewRectification(Projective::FromGrid(*FormTabPar->StringGrid1), ReadAreaLimits(),
+                         RealOf(Edit5), RealOf(Edit8), 50, ProgressBar1, StatusBar1);
 }
 
+// Refused with notice "14" whatever is missing, the scale included, and
+// while a rectified image is open.
 void TFormRapporto::Vek1Click() {
     TFormPrincipale* main = FormPrincipale;
     if (!main->rb_geom->Checked()) return;
     const long double s = RealOf(Edit6);
-    const bool filled = AllFilled({Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8});
-    if (!main->cb_scala->Checked() || s == 0 || !filled || main->cb_corr->Checked()) {
+    const bool filled =
+        AllFilled({Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8}) && FactorsUsable();
+    if (!filled) return;
+    if (!main->cb_scala->Checked() || s == 0 || main->cb_corr->Checked()) {
         ShowNotice("14");
         return;
     }
+    for (QLabel* l : {Label8, Label9, Label10, Label11}) l->repaint();
+    RectifyIntoNewWindow(Projective::FromGrid(*FormTabPar->StringGrid1), ReadAreaLimits(), s,
+                         RealOf(Edit5), RealOf(Edit8), ProgressBar1, StatusBar1);
 }
 
 void TFormRapporto::Chiudi1Click() {

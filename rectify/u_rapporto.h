@@ -59,6 +59,9 @@ private:
     bool ShowOutputSize(long double s);
     // The first empty field of `fields` gets notice "14"; false then.
     static bool AllFilled(std::initializer_list<QLineEdit*> fields);
+    // A factor of 0 (an object length of 0) would collapse an axis: notice
+    // "14" and false.
+    bool FactorsUsable() const;
     // The second end's reference-plane point, refusing a zero length.
     bool CloseMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY, QLineEdit* firstX,
                       QLineEdit* firstY, QLineEdit* length);

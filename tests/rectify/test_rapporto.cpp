@@ -2,8 +2,11 @@
 // pixel size and resolution kept in step, and the refusals of its commands.
 #include <QApplication>
 
+#include "analytic/u_tabrpar.h"
 #include "app/u_avviso.h"
 #include "geometric/u_geometrico.h"
+#include "rectify/u_anteprima.h"
+#include "rectify/u_corretta.h"
 #include "rectify/u_rapporto.h"
 #include "tests/rectify/rectify_fixture.h"
 
@@ -28,6 +31,9 @@ protected:
         SetSquareOnReference();
         main_->cb_fot->SetChecked(true);
         main_->cb_area->SetChecked(true);
+        // The square's direct parameters, as "Calcolo parametri" writes them.
+        const char* direct[8] = {"20", "0", "0", "-20", "100", "400", "0", "0"};
+        for (int i = 1; i <= 8; ++i) FormTabPar->StringGrid1->SetCells(1, i, direct[i - 1]);
     }
     void Menu(const char* name) { FormRapporto->Command(name)->trigger(); }
     void Measure(const char* command, QPoint a, QPoint b) {
@@ -181,3 +187,83 @@ TEST_F(RatioRun, PreviewWithoutAFactorGivesNotice14Then9) {
     EXPECT_EQ(shown, QStringList({" controllare di aver eseguito tutte le operazioni",
                                   " operazione non corretta"}));
 }
+
+struct PreviewCase {
+    const char* name;
+    const char* height;  // h * fy with w * fx = 30: the preview is 300 x 10 h
+    bool shown;
+};
+class RatioPreview : public RatioRun, public ::testing::WithParamInterface<PreviewCase> {};
+
+// Longer side 300 pixels; a side of 50 or less is refused, although the
+// scale dialog shows such previews.
+TEST_P(RatioPreview, ShortSideOver50IsShown) {
+    SetArea("0.000", GetParam().height, "30.000", "0.000");
+    FormRapporto->Edit2->setText("10.0000");
+    FormRapporto->Edit4->setText("10.0000");
+    FormRapporto->Edit5->setText("1.000");
+    FormRapporto->Edit8->setText("1.000");
+    FormRapporto->Command("Anteprima1")->trigger();
+    const QString height = QString(GetParam().height);
+    EXPECT_EQ(FormAnteprima->Image1->Picture().size(),
+              QSize(300, int(std::lround(height.toDouble() * 10))));
+    EXPECT_EQ(FormAnteprima->isVisible(), GetParam().shown);
+    EXPECT_EQ(Notice() == " immagine corretta troppo piccola per eseguire una anteprima ",
+              !GetParam().shown);
+    EXPECT_FALSE(FormRapporto->StatusBar1->isHidden());
+    EXPECT_TRUE(FormRapporto->ProgressBar1->isHidden());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, RatioPreview,
+                         ::testing::Values(PreviewCase{"Shown60", "6.000", true},
+                                           PreviewCase{"Refused30", "3.000", false},
+                                           PreviewCase{"Refused50", "5.000", false},
+                                           PreviewCase{"Shown51", "5.100", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// w = 10, h = 4, fx = fy = 0.5 at 0.01 m: the picture is the 500 x 200 the
+// dialog announced, reference point (0.02 c, 4 - 0.02 r) for pixel (c, r).
+TEST_F(RatioRun, VekMakesThePictureAnnounced) {
+    SetArea("0.000", "4.000", "10.000", "0.000");
+    for (QLineEdit* e : {FormRapporto->Edit2, FormRapporto->Edit4}) e->setText("2.0000");
+    FormRapporto->Edit5->setText("0.500");
+    FormRapporto->Edit8->setText("0.500");
+    Type(FormRapporto->Edit6, "0.01");
+    ASSERT_EQ(FormRapporto->Label9->text(), "500 x 200");
+    FormRapporto->Command("Vek1")->trigger();
+    auto* window = qobject_cast<TFormCorretta*>(RectifiedWindow);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(main_->cb_corr->Checked());
+    EXPECT_TRUE(window->windowTitle().endsWith("  ric"));
+    ASSERT_EQ(window->Image1->Picture().size(), QSize(500, 200));
+    EXPECT_EQ(window->Image1->canvas().Pixel(250, 100), TracePixel(200, 360) & 0xFFFFFF);
+    EXPECT_EQ(CleanRectified.size(), QSize(500, 200));
+}
+
+struct Refusal {
+    const char* name;
+    std::function<void(TFormPrincipale*)> spoil;
+};
+class RatioVekRefused : public RatioRun, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(RatioVekRefused, ShowsNotice14AndMakesNothing) {
+    SetArea("0.000", "4.000", "10.000", "0.000");
+    for (QLineEdit* e : {FormRapporto->Edit2, FormRapporto->Edit4}) e->setText("2.0000");
+    FormRapporto->Edit5->setText("0.500");
+    FormRapporto->Edit8->setText("0.500");
+    Type(FormRapporto->Edit6, "0.01");
+    GetParam().spoil(main_);
+    FormRapporto->Command("Vek1")->trigger();
+    EXPECT_EQ(Notice(), " controllare di aver eseguito tutte le operazioni");
+    EXPECT_EQ(RectifiedWindow, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, RatioVekRefused,
+    ::testing::Values(
+        Refusal{"RectifiedOpen", [](TFormPrincipale* m) { m->cb_corr->SetChecked(true); }},
+        Refusal{"NoScale", [](TFormPrincipale* m) { m->cb_scala->SetChecked(false); }},
+        Refusal{"ZeroPixel", [](TFormPrincipale*) { FormRapporto->Edit6->setText("0"); }},
+        Refusal{"ZeroFactor", [](TFormPrincipale*) { FormRapporto->Edit5->setText("0.000"); }},
+        Refusal{"NoHeight", [](TFormPrincipale*) { FormRapporto->Edit4->clear(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
