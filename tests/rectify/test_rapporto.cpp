@@ -44,9 +44,7 @@ protected:
     // Typed into the field as a user does: only the focused field computes.
     static void Type(QLineEdit* edit, const QString& text) {
         FormRapporto->show();
-        QCoreApplication::processEvents();
-        FormRapporto->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(FormRapporto));
+        QApplication::setActiveWindow(FormRapporto);
         edit->setFocus();
         edit->clear();
         QTest::keyClicks(edit, text);
