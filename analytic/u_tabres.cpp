@@ -28,7 +28,8 @@ QString EstimationFailureText(EstimationStatus status) {
         case EstimationStatus::FloatingPointFault:
             return "Calcolo interrotto: divisione per zero, operazione non valida o "
                    "overflow nel calcolo dei parametri.";
-        case EstimationStatus::Ok: break;
+        case EstimationStatus::Ok:
+            break;
     }
     return {};
 }
@@ -46,38 +47,40 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
     StatusBar1 = AddStatusBar({200, 60});
-    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this, &TFormTabRes::calcolaparametridiretti1Click);
-    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this, &TFormTabRes::calcolaparametriinversi1Click);
+    AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this,
+               &TFormTabRes::calcolaparametridiretti1Click);
+    AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this,
+               &TFormTabRes::calcolaparametriinversi1Click);
     AddCommand("vedi parametri", "vediparametri1", this, &TFormTabRes::vediparametri1Click);
     AddCommand("disegna residui", "disegnaresidui1", this, &TFormTabRes::disegnaresidui1Click);
     AddCommand("salva residui", "salvaresidui1", this, &TFormTabRes::salvaresidui1Click);
     AddCommand("chiudi", "chiudi1", this, &TFormTabRes::chiudi1Click);
 }
 
-// The parameters go into a scratch vector that is dropped afterwards.
-void TFormTabRes::Estimate(bool inverse) {
+bool TFormTabRes::Estimate(bool inverse, Matrix& p) {
     if (!FormPrincipale->cb_fot->Checked()) {
         ShowNotice("5");
-        return;
+        return false;
     }
-    auto p = std::make_unique<Matrix>();
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
-    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par, *p)
-                                              : ComputeDirectParameters(uni, *StringGrid1, par, *p);
+    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par, p)
+                                              : ComputeDirectParameters(uni, *StringGrid1, par, p);
     StringGrid1->Repaint();
     par.Repaint();
     if (outcome.status != EstimationStatus::Ok) {
         ShowErrorBox(this, EstimationFailureText(outcome.status));
-        return;
+        return false;
     }
     Edit1->setText(QString::fromStdString(outcome.unitVarianceText));
     StatusBar1->SetPanel(1, " sqm:  " + Edit1->text());
+    return true;
 }
 
-void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }
+// The parameters go into a scratch vector that is dropped afterwards.
+void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false, *std::make_unique<Matrix>()); }
 
-void TFormTabRes::calcolaparametriinversi1Click() { Estimate(true); }
+void TFormTabRes::calcolaparametriinversi1Click() { Estimate(true, *std::make_unique<Matrix>()); }
 
 void TFormTabRes::vediparametri1Click() { FormTabPar->show(); }
 

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 
+#include "analytic/u_matrici.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/statusbar.h"
@@ -19,6 +20,11 @@ public:
     FileDialog SaveDialog1;
     ColorDialog ColorDialog1;
 
+    // The estimation of "calcola parametri diretti" / "inversi" with its
+    // notice, tables and message box; p receives p1 .. p8 (rows 1 .. 8 of
+    // column 1). True when the parameters were estimated.
+    bool Estimate(bool inverse, Matrix& p);
+
 public slots:
     void calcolaparametridiretti1Click();
     void calcolaparametriinversi1Click();
@@ -28,6 +34,5 @@ public slots:
     void chiudi1Click();
 
 private:
-    void Estimate(bool inverse);
     void DrawResidualVectors();
 };

@@ -1,7 +1,35 @@
 #include "rectify/u_scala.h"
 
-TFormScala::TFormScala(QWidget* parent) : ToolWindow("FormScala", "Scala dell'immagine corretta", parent) {
+#include <cmath>
+#include <memory>
+
+#include "analytic/u_tabres.h"
+#include "app/u_avviso.h"
+#include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "platform/dialogs.h"
+#include "platform/fpcheck.h"
+#include "rectify/u_anteprima.h"
+#include "rectify/u_corretta.h"
+#include "tables/u_omnia_ui.h"
+#include "tables/u_stringhe.h"
+#include "view/u_limiti.h"
+
+namespace {
+QString Fixed(long double v, int precision, int decimals) {
+    return QString::fromStdString(FormatFixed(v, precision, decimals));
+}
+
+long double EditReal(const QLineEdit* edit) { return TextToReal(edit->text().toStdString()); }
+
+// Below this a preview is too small to be worth a window.
+constexpr int kMinPreviewSide = 20;
+}  // namespace
+
+TFormScala::TFormScala(QWidget* parent)
+    : ToolWindow("FormScala", "Scala dell'immagine corretta", parent) {
     resize(375, 175);
+    setFont(QFont("MS Sans Serif", 8));
     QFont bold("Times New Roman");
     bold.setPixelSize(13);
     bold.setBold(true);
@@ -28,4 +56,94 @@ TFormScala::TFormScala(QWidget* parent) : ToolWindow("FormScala", "Scala dell'im
     for (QLabel* l : {Label3, Label4}) l->setStyleSheet("color: navy");
     ProgressBar1 = AddProgressBar();
     StatusBar1 = AddStatusBar({200});
+    AddCommand("Anteprima", "Anteprima1", this, &TFormScala::Anteprima1Click);
+    AddCommand("Vek", "Vek1", this, &TFormScala::Vek1Click);
+    AddCommand("Chiudi", "Chiudi1", this, &TFormScala::Chiudi1Click);
+    connect(Edit1, &QLineEdit::textChanged, this, &TFormScala::Edit1Change);
+    connect(Edit2, &QLineEdit::textChanged, this, &TFormScala::Edit2Change);
 }
+
+bool TFormScala::ShowOutputSize(long double s) {
+    const AreaLimits a = ReadAreaLimits();
+    FpGuard guard;
+    const OutputSize size = ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s);
+    const long double w = std::fabs(a.Xfin - a.Xin), h = std::fabs(a.Yin - a.Yfin);
+    if (guard.Faulted() || size.W < 0 || size.H < 0) {
+        ShowErrorBox(this, "Dimensione dell'immagine corretta non calcolabile per questo pixel.");
+        return false;
+    }
+    Label6->setText(QString("%1 x %2").arg(size.W).arg(size.H));
+    Label7->setText(Fixed(w, 10, 3) + " x " + Fixed(h, 10, 3));
+    Label6->show();
+    Label7->show();
+    Label6->repaint();
+    Label7->repaint();
+    return true;
+}
+
+void TFormScala::Edit1Change() {
+    if (!Edit1->hasFocus()) return;
+    const long double s = EditReal(Edit1);
+    if (s == 0) return;
+    FpGuard guard;
+    const long double d = 2.54L / s;
+    if (guard.Faulted() || !std::isfinite(d) || !ShowOutputSize(s)) return;
+    Edit2->setText(Fixed(d, 10, 3));
+    FormPrincipale->cb_scala->SetChecked(true);
+    NormalizeEditDecimal(Edit1);
+}
+
+void TFormScala::Edit2Change() {
+    if (!Edit2->hasFocus()) return;
+    const long double d = EditReal(Edit2);
+    if (d == 0) return;
+    FpGuard guard;
+    const long double s = 2.54L / d;
+    if (guard.Faulted() || s == 0 || !std::isfinite(s) || !ShowOutputSize(s)) return;
+    Edit1->setText(Fixed(s, 12, 6));
+    NormalizeEditDecimal(Edit1);
+    FormPrincipale->cb_scala->SetChecked(true);
+}
+
+void TFormScala::RepaintLabels() {
+    for (QLabel* l : {Label1, Label2, Label3, Label4, Label6, Label7}) l->repaint();
+}
+
+std::optional<Projective> TFormScala::EstimateInverse() {
+    auto p = std::make_unique<Matrix>();
+    if (!FormTabRes->Estimate(true, *p)) return std::nullopt;
+    Projective model;
+    for (int i = 0; i < 8; ++i) model.p[i] = p->Cell[i + 1][1];
+    return model;
+}
+
+void TFormScala::Anteprima1Click() {
+    TFormPrincipale* main = FormPrincipale;
+    if (!main->rb_an->Checked()) return;
+    if (!main->cb_area->Checked()) {
+        ShowNotice("9");
+        return;
+    }
+    const std::optional<Projective> model = EstimateInverse();
+    if (!model) return;
+    RepaintLabels();
+    PreviewRectification(*model, ReadAreaLimits(), 1, 1, kMinPreviewSide, ProgressBar1, StatusBar1);
+}
+
+void TFormScala::Vek1Click() {
+    TFormPrincipale* main = FormPrincipale;
+    const long double s = EditReal(Edit1);
+    if (!main->rb_an->Checked()) return;
+    if (!main->cb_scala->Checked() || s == 0 || main->cb_corr->Checked()) {
+        ShowNotice("14");
+        return;
+    }
+    // A failed estimation opens no window and leaves cb_corr unchecked, so
+    // the rectification can run again once the data are put right.
+    const std::optional<Projective> model = EstimateInverse();
+    if (!model) return;
+    RepaintLabels();
+    RectifyIntoNewWindow(*model, ReadAreaLimits(), s, 1, 1, ProgressBar1, StatusBar1);
+}
+
+void TFormScala::Chiudi1Click() { hide(); }
