@@ -113,6 +113,7 @@ TEST_F(RatioRun, ZeroLengthIsRefused) {
     }
 }
 
+namespace {
 struct TypedValue {
     const char* name;
     bool resolution;  // typed into Edit7, else Edit6
@@ -120,6 +121,7 @@ struct TypedValue {
     const char *pixel, *dpi, *pixels, *metres;
 };
 class RatioTyped : public RatioRun, public ::testing::WithParamInterface<TypedValue> {};
+}  // namespace
 
 // w = 10, h = 4, fx = fy = 0.5: a resolution updates everything a pixel
 // size does, the main window's extent included.
@@ -183,12 +185,14 @@ TEST_F(RatioRun, PreviewWithoutAFactorGivesNotice14Then9) {
                                   " operazione non corretta"}));
 }
 
+namespace {
 struct PreviewCase {
     const char* name;
     const char* height;  // h * fy with w * fx = 30: the preview is 300 x 10 h
     bool shown;
 };
 class RatioPreview : public RatioRun, public ::testing::WithParamInterface<PreviewCase> {};
+}  // namespace
 
 // Longer side 300 pixels; a side of 50 or less is refused, although the
 // scale dialog shows such previews.
@@ -216,11 +220,13 @@ INSTANTIATE_TEST_SUITE_P(Sizes, RatioPreview,
                                            PreviewCase{"Shown51", "5.100", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+namespace {
 struct Refusal {
     const char* name;
     std::function<void(TFormPrincipale*)> spoil;
 };
 class RatioVekRefused : public RatioRun, public ::testing::WithParamInterface<Refusal> {};
+}  // namespace
 
 TEST_P(RatioVekRefused, ShowsNotice14AndMakesNothing) {
     SetArea("0.000", "4.000", "10.000", "0.000");
