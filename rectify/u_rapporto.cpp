@@ -32,6 +32,17 @@ void SetNormalized(QLineEdit* edit, const QString& text) {
 
 ImageControl* SourceImage() { return ImageWindow ? ImageWindow->Image1 : nullptr; }
 
+bool RefuseHorizon() {
+    ShowErrorBox(FormPrincipale,
+                 "Il punto cliccato cade sulla retta all'infinito del piano di riferimento: "
+                 "scegliere un altro punto.");
+    return false;
+}
+
+void RefuseMeasure(QWidget* parent) {
+    ShowErrorBox(parent, "La misura dà un valore che non si può rappresentare: è annullata.");
+}
+
 void RefuseOutOfRange(QWidget* parent) {
     ShowErrorBox(parent,
                  "Il valore dà una dimensione dell'immagine corretta che non si può "
@@ -158,12 +169,7 @@ void TFormRapporto::Misuraaltezza1Click() {
 
 bool TFormRapporto::OpenMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY) {
     const std::optional<PlanePoint> p = ImageToReference(x, y);
-    if (!p) {
-        ShowErrorBox(FormPrincipale,
-                     "Il punto cliccato cade sulla retta all'infinito del piano di riferimento: "
-                     "scegliere un altro punto.");
-        return false;
-    }
+    if (!p) return RefuseHorizon();
     Dragging = true;
     if (ImageControl* image = SourceImage()) image->canvas().MoveTo(x, y);
     StartPoint = EndPoint = QPoint(x, y);
@@ -178,18 +184,13 @@ bool TFormRapporto::OpenMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY) 
 bool TFormRapporto::CloseMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY, QLineEdit* firstX,
                                  QLineEdit* firstY, QLineEdit* length) {
     const std::optional<PlanePoint> p = ImageToReference(x, y);
-    if (!p) {
-        ShowErrorBox(FormPrincipale,
-                     "Il punto cliccato cade sulla retta all'infinito del piano di riferimento: "
-                     "scegliere un altro punto.");
-        return false;
-    }
+    if (!p) return RefuseHorizon();
     const QString tx = Fixed(p->x, 8, 4), ty = Fixed(p->y, 8, 4);
     FpGuard guard;
     const long double d = DistanceBetween(
         RealOf(firstX), RealOf(firstY), TextToReal(tx.toStdString()), TextToReal(ty.toStdString()));
     if (guard.Faulted() || !std::isfinite(d)) {
-        RefuseOutOfRange(FormPrincipale);
+        RefuseMeasure(FormPrincipale);
         return false;
     }
     const QString text = Fixed(d, 10, 4);
@@ -242,7 +243,7 @@ void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
     FpGuard guard;
     const long double fx = RealOf(Edit1) / wi, fy = RealOf(Edit3) / hi;
     if (guard.Faulted() || !std::isfinite(fx) || !std::isfinite(fy)) {
-        RefuseOutOfRange(this);
+        RefuseMeasure(this);
         return;
     }
     SetNormalized(Edit5, Fixed(fx, 10, 3));
@@ -253,11 +254,10 @@ void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
 
 bool TFormRapporto::ShowOutputSize(long double s) {
     TFormPrincipale* main = FormPrincipale;
-    const long double Xin = RealOf(FormLimiti->Edit1), Yin = RealOf(FormLimiti->Edit2);
-    const long double Xfin = RealOf(FormLimiti->Edit3), Yfin = RealOf(FormLimiti->Edit4);
+    const AreaLimits a = ReadAreaLimits();
     FpGuard guard;
     const OutputSize size =
-        ComputeOutputSize(Xin, Yin, Xfin, Yfin, s, RealOf(Edit5), RealOf(Edit8));
+        ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s, RealOf(Edit5), RealOf(Edit8));
     const long double wm = size.W * s, hm = size.H * s;
     if (guard.Faulted() || size.W < 0 || size.H < 0 || !std::isfinite(wm) || !std::isfinite(hm)) {
         RefuseOutOfRange(this);

@@ -161,6 +161,20 @@ TEST_F(RatioRun, FieldsSetByCodeComputeNothing) {
     EXPECT_FALSE(main_->cb_scala->Checked());
 }
 
+// An output too large to make is refused as soon as it is typed.
+TEST_F(RatioRun, UnrepresentableSizeWritesNothing) {
+    SetArea("0.000", "4.000", "10.000", "0.000");
+    FormRapporto->Edit5->setText("0.500");
+    FormRapporto->Edit8->setText("0.500");
+    Type(FormRapporto->Edit6, "");
+    FormRapporto->Edit6->insert("1e-12");  // pasted
+    EXPECT_EQ(DialogSeam::Messages().size(), 1);
+    EXPECT_EQ(FormRapporto->Edit7->text(), "");
+    EXPECT_FALSE(FormRapporto->Label9->isVisible());
+    EXPECT_EQ(main_->Edit5->text(), "");
+    EXPECT_FALSE(main_->cb_scala->Checked());
+}
+
 TEST_F(RatioRun, PreviewWithoutAFactorGivesNotice14Then9) {
     // The notice window is modeless: the first notice shows only until the
     // second replaces it, so each text is caught as the main status bar is
