@@ -55,11 +55,13 @@ TFormRapporto::TFormRapporto(QWidget* parent)
     : ToolWindow("FormRapporto", "Definizione rapporto x/y", parent) {
     resize(387, 264);
     BuildControls();
-    AddCommand("Misura larghezza", "Misuralarghezza1", this, &TFormRapporto::Misuralarghezza1Click);
-    AddCommand("Misura altezza", "Misuraaltezza1", this, &TFormRapporto::Misuraaltezza1Click);
-    AddCommand("Anteprima", "Anteprima1", this, &TFormRapporto::Anteprima1Click);
-    AddCommand("Vek", "Vek1", this, &TFormRapporto::Vek1Click);
-    AddCommand("Chiudi", "Chiudi1", this, &TFormRapporto::Chiudi1Click);
+    Misuralarghezza1 = AddCommand("Misura larghezza", "Misuralarghezza1", this,
+                                  &TFormRapporto::Misuralarghezza1Click);
+    Misuraaltezza1 =
+        AddCommand("Misura altezza", "Misuraaltezza1", this, &TFormRapporto::Misuraaltezza1Click);
+    Anteprima1 = AddCommand("Anteprima", "Anteprima1", this, &TFormRapporto::Anteprima1Click);
+    Vek1 = AddCommand("Vek", "Vek1", this, &TFormRapporto::Vek1Click);
+    Chiudi1 = AddCommand("Chiudi", "Chiudi1", this, &TFormRapporto::Chiudi1Click);
     connect(Edit6, &QLineEdit::textChanged, this, &TFormRapporto::Edit6Change);
     connect(Edit7, &QLineEdit::textChanged, this, &TFormRapporto::Edit7Change);
 }
@@ -132,6 +134,11 @@ void TFormRapporto::BuildControls() {
         end->hide();
     ProgressBar1 = AddProgressBar();
     StatusBar1 = AddStatusBar({200});
+}
+
+RatioInputs TFormRapporto::ReadRatio() const {
+    return {RealOf(Edit1), RealOf(Edit2), RealOf(Edit3), RealOf(Edit4),
+            RealOf(Edit5), RealOf(Edit8), RealOf(Edit6), RealOf(Edit7)};
 }
 
 // ---- Measures ------------------------------------------------------------------
@@ -235,13 +242,14 @@ void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
     show();
     main->StatusBar1->SetPanel(5, " ");
     // The width may have been emptied since "Misura altezza" (a new area).
-    const long double wi = RealOf(Edit2), hi = RealOf(Edit4);
-    if (wi == 0) {
+    const RatioInputs in = ReadRatio();
+    if (in.measuredWidth == 0) {
         ShowNotice("13");
         return;
     }
     FpGuard guard;
-    const long double fx = RealOf(Edit1) / wi, fy = RealOf(Edit3) / hi;
+    const long double fx = in.objectWidth / in.measuredWidth;
+    const long double fy = in.objectHeight / in.measuredHeight;
     if (guard.Faulted() || !std::isfinite(fx) || !std::isfinite(fy)) {
         RefuseMeasure(this);
         return;
@@ -255,9 +263,9 @@ void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
 bool TFormRapporto::ShowOutputSize(long double s) {
     TFormPrincipale* main = FormPrincipale;
     const AreaLimits a = ReadAreaLimits();
+    const RatioInputs in = ReadRatio();
     FpGuard guard;
-    const OutputSize size =
-        ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s, RealOf(Edit5), RealOf(Edit8));
+    const OutputSize size = ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s, in.fx, in.fy);
     const long double wm = size.W * s, hm = size.H * s;
     if (guard.Faulted() || size.W < 0 || size.H < 0 || !std::isfinite(wm) || !std::isfinite(hm)) {
         RefuseOutOfRange(this);
@@ -313,7 +321,8 @@ bool TFormRapporto::AllFilled(std::initializer_list<QLineEdit*> fields) {
 }
 
 bool TFormRapporto::FactorsUsable() const {
-    if (RealOf(Edit5) != 0 && RealOf(Edit8) != 0) return true;
+    const RatioInputs in = ReadRatio();
+    if (in.fx != 0 && in.fy != 0) return true;
     ShowNotice("14");
     return false;
 }
@@ -326,9 +335,10 @@ void TFormRapporto::Anteprima1Click() {
         ShowNotice("9");
         return;
     }
+    const RatioInputs in = ReadRatio();
     // Sides of 50 pixels or less make no useful preview of a measured ratio.
-    PreviewRectification(Projective::FromGrid(*FormTabPar->StringGrid1), ReadAreaLimits(),
-                         RealOf(Edit5), RealOf(Edit8), 50, ProgressBar1, StatusBar1);
+    PreviewRectification(Projective::FromGrid(*FormTabPar->StringGrid1), ReadAreaLimits(), in.fx,
+                         in.fy, 50, ProgressBar1, StatusBar1);
 }
 
 // Refused with notice "14" whatever is missing, the scale included, and
@@ -336,17 +346,17 @@ void TFormRapporto::Anteprima1Click() {
 void TFormRapporto::Vek1Click() {
     TFormPrincipale* main = FormPrincipale;
     if (!main->rb_geom->Checked()) return;
-    const long double s = RealOf(Edit6);
+    const RatioInputs in = ReadRatio();
     const bool filled =
         AllFilled({Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8}) && FactorsUsable();
     if (!filled) return;
-    if (!main->cb_scala->Checked() || s == 0 || main->cb_corr->Checked()) {
+    if (!main->cb_scala->Checked() || in.pixelSize == 0 || main->cb_corr->Checked()) {
         ShowNotice("14");
         return;
     }
     for (QLabel* l : {Label8, Label9, Label10, Label11}) l->repaint();
-    RectifyIntoNewWindow(Projective::FromGrid(*FormTabPar->StringGrid1), ReadAreaLimits(), s,
-                         RealOf(Edit5), RealOf(Edit8), ProgressBar1, StatusBar1);
+    RectifyIntoNewWindow(Projective::FromGrid(*FormTabPar->StringGrid1), ReadAreaLimits(),
+                         in.pixelSize, in.fx, in.fy, ProgressBar1, StatusBar1);
 }
 
 void TFormRapporto::Chiudi1Click() {

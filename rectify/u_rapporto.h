@@ -16,6 +16,18 @@
 #include "platform/controls.h"
 #include "platform/statusbar.h"
 
+// The dialog's inputs at the moment of a command, each edit read as a real.
+struct RatioInputs {
+    long double objectWidth = 0;     // Edit1, metres
+    long double measuredWidth = 0;   // Edit2, reference-plane units
+    long double objectHeight = 0;    // Edit3, metres
+    long double measuredHeight = 0;  // Edit4, reference-plane units
+    long double fx = 0;              // Edit5, metres per reference unit along x
+    long double fy = 0;              // Edit8, along y
+    long double pixelSize = 0;       // Edit6, metres per output pixel
+    long double resolution = 0;      // Edit7, dots per inch
+};
+
 class TFormRapporto : public ToolWindow {
     Q_OBJECT
 public:
@@ -31,6 +43,9 @@ public:
     QLineEdit *Edit11, *Edit12, *Edit13, *Edit14, *Edit15, *Edit16, *Edit17, *Edit18;
     StatusBar* StatusBar1;
     QProgressBar* ProgressBar1;
+    QAction *Misuralarghezza1, *Misuraaltezza1, *Anteprima1, *Vek1, *Chiudi1;
+
+    RatioInputs ReadRatio() const;
 
     // The measure branches of the source image's press, width first: with
     // the left button and the measure's mode checked, the first click gives
