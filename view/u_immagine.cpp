@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/fileio.h"
 #include "platform/rasterimage.h"
+#include "rectify/u_rapporto.h"
 #include "tables/u_tabimm.h"
 #include "view/u_decodifica.h"
 #include "view/u_limiti.h"
@@ -51,6 +52,8 @@ void TFormImmagine::ClickBranches(Qt::MouseButton button, Qt::MouseButtons held,
     FormGeom->VerticalLineBranch(button, x, y);
     FormGeom->HorizontalLineBranch(button, x, y);
     // Ends of the measured width, then of the measured height (the ratio dialog).
+    FormRapporto->WidthMeasureBranch(button, x, y);
+    FormRapporto->HeightMeasureBranch(button, x, y);
 }
 
 void TFormImmagine::FormClose() {
