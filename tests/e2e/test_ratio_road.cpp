@@ -1,42 +1,30 @@
 // The whole geometric road on the sample photograph, as a user clicks it:
 // the facade's edges as lines, the vanishing points and parameters, the area,
 // the facade's base and left side measured as its known width and height, a
-// pixel size, and the rectification. The rectified picture is compared with
-// the true facade texture and its pixel size with the one chosen.
+// pixel size, the rectification and the save. The rectified picture is
+// compared with the true facade texture, its pixel size with the one chosen,
+// and the saved bitmap and report with what the windows show.
 #include <QAction>
 #include <QApplication>
-#include <QTest>
-#include <cmath>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "app/u_forms.h"
 #include "geometric/u_geom.h"
 #include "platform/dialogs.h"
 #include "rectify/u_corretta.h"
 #include "rectify/u_rapporto.h"
-#include "samples/facade.h"
 #include "tables/u_stringhe.h"
+#include "tests/e2e/facade_road.h"
 #include "tests/gui_fixture.h"
 #include "view/u_immagine.h"
 #include "view/u_limiti.h"
 
 namespace {
 
-// The photograph's pixel nearest to an object point, as a user clicks it.
-QPoint Pixel(long double X, long double Y) {
-    const std::optional<PlanePoint> p = ObjectToImage(X, Y);
-    return p ? QPoint(int(std::lround(double(p->x))), int(std::lround(double(p->y)))) : QPoint();
-}
-
-void Click(QPoint p) {
-    QWidget* image = ImageWindow->Image1;
-    QTest::mouseMove(image, p);
-    QTest::mousePress(image, Qt::LeftButton, {}, p);
-    QTest::mouseRelease(image, Qt::LeftButton, {}, p);
-}
-
 void Segment(PlanePoint from, PlanePoint to) {
-    Click(Pixel(from.x, from.y));
-    Click(Pixel(to.x, to.y));
+    Click(ImageWindow->Image1, Seen(from.x, from.y));
+    Click(ImageWindow->Image1, Seen(to.x, to.y));
 }
 
 const FacadeEdge& Edge(const std::string& name) {
@@ -54,7 +42,7 @@ using RatioRoad = VekRun;
 TEST_F(RatioRoad, FacadeRectifiedAtTheChosenPixelSize) {
     constexpr long double kPixel = 0.02;  // metres
     ChooseGeometric();
-    DialogSeam::PresetFileName(QString(VEK_SAMPLES_DIR) + "/facciata.jpg");
+    DialogSeam::PresetFileName(Sample("facciata.jpg"));
     main_->Action("Apri1")->trigger();
     ASSERT_TRUE(ImageWindow);
 
@@ -70,7 +58,7 @@ TEST_F(RatioRoad, FacadeRectifiedAtTheChosenPixelSize) {
     main_->Action("Selezionaarearicampionamento1")->trigger();
     for (PlanePoint corner :
          {PlanePoint{1, 1}, PlanePoint{19, 1}, PlanePoint{19, 11}, PlanePoint{1, 11}})
-        Click(Pixel(corner.x, corner.y));
+        Click(ImageWindow->Image1, Seen(corner.x, corner.y));
     ASSERT_TRUE(main_->cb_area->Checked());
     main_->Action("Vek2")->trigger();
     ASSERT_TRUE(FormRapporto->isVisible());
@@ -106,22 +94,34 @@ TEST_F(RatioRoad, FacadeRectifiedAtTheChosenPixelSize) {
     EXPECT_NEAR(double(pixelY / kPixel), 1, 0.01);
 
     const long double Xin = RealOf(FormLimiti->Edit1), Yin = RealOf(FormLimiti->Edit2);
-    double error[3] = {0, 0, 0};
-    long long compared = 0;
-    for (int r = 0; r < picture.height(); ++r) {
-        for (int c = 0; c < picture.width(); ++c) {
-            const long double X = X0 + Xin * unitX + c * pixelX;
-            const long double Y = Y0 + Yin * unitY - r * pixelY;
-            if (X < 0 || X > FacadeWidth || Y < 0 || Y > FacadeHeight) continue;
-            if (NearTextureEdge(X, Y, 0.1)) continue;
-            const Rgb truth = FacadeColor(X, Y);
-            const QRgb got = picture.pixel(c, r);
-            error[0] += std::fabs(qRed(got) - truth.r);
-            error[1] += std::fabs(qGreen(got) - truth.g);
-            error[2] += std::fabs(qBlue(got) - truth.b);
-            ++compared;
-        }
-    }
-    ASSERT_GT(compared, picture.width() * picture.height() / 2);
-    for (double e : error) EXPECT_LT(e / compared, 6);
+    const PixelToObject objectOf = [&](int c, int r, long double& X, long double& Y) {
+        X = X0 + Xin * unitX + c * pixelX;
+        Y = Y0 + Yin * unitY - r * pixelY;
+        return X >= 0 && X <= FacadeWidth && Y >= 0 && Y <= FacadeHeight;
+    };
+    long compared = 0;
+    for (double e : TextureError(picture, objectOf, 0.1L, 1, compared)) EXPECT_LT(e, 6);
+    EXPECT_GT(compared, picture.width() * picture.height() / 2);
+
+    // Saved: the bitmap is the rectified picture, and the report's upper-left
+    // corner, size and pixel are those the windows show.
+    QTemporaryDir dir;
+    DialogSeam::PresetFileName(dir.filePath("facciata_geo.bmp"));
+    main_->Action("Salva4")->trigger();
+    QImage saved;
+    ASSERT_TRUE(saved.load(dir.filePath("facciata_geo.bmp")));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
+              CleanRectified.convertToFormat(QImage::Format_RGB32));
+    QFile file(dir.filePath("facciata_geo.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> report = file.readAll().split('\n');
+    ASSERT_GE(report.size(), 9);
+    window->Image1MouseMove(Qt::NoButton, 0, 0);
+    EXPECT_EQ(report[1].trimmed(),
+              "coordinate spigolo alto sinistro:  " + (Panel(0) + " ; " + Panel(1)).toLatin1());
+    EXPECT_EQ(report[5].trimmed(), "dimensione immagine raddrizzata (pixel):  " +
+                                       FormRapporto->Label9->text().toLatin1());
+    EXPECT_EQ(report[8].trimmed(), "dimensione pixel (m):  0.02");
+    EXPECT_TRUE(DialogSeam::Messages().isEmpty())
+        << DialogSeam::Messages().join("\n").toStdString();
 }

@@ -1,0 +1,62 @@
+// What both roads on the sample facade share: the photograph's pixel of an
+// object point, a press as a user makes it, and the comparison of a
+// rectified picture with the facade's true painted texture.
+#pragma once
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QTest>
+#include <array>
+#include <cmath>
+#include <functional>
+
+#include "samples/facade.h"
+
+inline QString Sample(const char* name) { return QString(VEK_SAMPLES_DIR) + "/" + name; }
+
+// The photograph's pixel nearest to where the camera saw an object point.
+inline QPoint Seen(long double X, long double Y) {
+    const std::optional<PlanePoint> p = ObjectToImage(X, Y);
+    return p ? QPoint(int(std::lround(double(p->x))), int(std::lround(double(p->y)))) : QPoint();
+}
+
+// The pointer's move reaches the picture itself, wherever the window
+// system's cursor is.
+inline void MoveTo(QWidget* picture, QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(picture->mapToGlobal(p)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(picture, &move);
+}
+
+inline void Click(QWidget* picture, QPoint p) {
+    MoveTo(picture, p);
+    QTest::mousePress(picture, Qt::LeftButton, {}, p);
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, p);
+}
+
+// Object point of a rectified pixel (column, row); false leaves it out.
+using PixelToObject = std::function<bool(int c, int r, long double& X, long double& Y)>;
+
+// Mean absolute error per channel of `picture` against the facade texture,
+// over every `step`-th pixel along both axes that lies `margin` metres or
+// more from an edge of the texture. `compared` counts the pixels used.
+inline std::array<double, 3> TextureError(const QImage& picture, const PixelToObject& objectOf,
+                                          long double margin, int step, long& compared) {
+    std::array<double, 3> error{0, 0, 0};
+    compared = 0;
+    for (int r = 0; r < picture.height(); r += step) {
+        for (int c = 0; c < picture.width(); c += step) {
+            long double X, Y;
+            if (!objectOf(c, r, X, Y) || NearTextureEdge(X, Y, margin)) continue;
+            const Rgb truth = FacadeColor(X, Y);
+            const QRgb got = picture.pixel(c, r);
+            error[0] += std::fabs(qRed(got) - truth.r);
+            error[1] += std::fabs(qGreen(got) - truth.g);
+            error[2] += std::fabs(qBlue(got) - truth.b);
+            ++compared;
+        }
+    }
+    for (double& e : error) e /= double(std::max(compared, 1L));
+    return error;
+}
