@@ -1,123 +1,271 @@
-// Sets up a scene of the analytic road on the twelve-point facade and saves
-// a picture of the whole screen, window manager frames included. Run under
-// an X server by tools/screenshots.sh; never by the tests.
-//   screenshot_scenes image|results OUT.png
+// Sets up a scene of either road on the sample facade (samples/) and saves a
+// picture of the whole screen, window manager frames included. Run under an
+// X server by tools/screenshots.sh; never by the tests.
+//   screenshot_scenes SCENE OUT.png
+// Scenes: image results scale rectified export (analytic), lines ratio
+// (geometric).
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMdiSubWindow>
-#include <QPainter>
-#include <QPolygonF>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QTest>
 #include <QTimer>
+#include <functional>
+#include <map>
 
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
 #include "app/u_about.h"
 #include "app/u_forms.h"
 #include "app/u_principale.h"
+#include "export/U_tabptidxf.h"
+#include "export/u_dxf.h"
+#include "export/u_georeferenzia.h"
+#include "geometric/u_geom.h"
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
+#include "rectify/u_corretta.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_scala.h"
+#include "samples/facade.h"
+#include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
 #include "tables/u_tabogg.h"
-#include "tests/facade.h"
 #include "view/u_immagine.h"
+#include "view/u_limiti.h"
 
 namespace {
 
-QPointF Map(double u, double v) {
-    double x, y;
-    FacadeToPicture(u, v, x, y);
-    return {x, y};
+// The sample files, copied to a folder of the kind a user keeps a survey in.
+QString Sample(const char* name) {
+    const QString dir = QDir::tempPath() + "/rilievo";
+    QDir().mkpath(dir);
+    const QString copy = dir + "/" + name;
+    if (!QFile::exists(copy)) QFile::copy(QString(VEK_SAMPLES_DIR) + "/" + name, copy);
+    return copy;
 }
 
-QPolygonF Quad(double u0, double v0, double u1, double v1) {
-    return QPolygonF({Map(u0, v0), Map(u1, v0), Map(u1, v1), Map(u0, v1)});
-}
-
-// The facade: a plastered wall with twelve windows whose lower left corners
-// are the control points, seen obliquely.
-QImage FacadePicture() {
-    QImage img(1600, 1200, QImage::Format_RGB32);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(0, 0, 1600, 700, QColor(170, 200, 230));
-    p.fillRect(0, 700, 1600, 500, QColor(120, 115, 105));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(214, 190, 150));
-    p.drawPolygon(Quad(0, 0, 12, 9));
-    p.setBrush(QColor(150, 80, 60));
-    p.drawPolygon(Quad(0, 8.6, 12, 9));
-    for (double v : {1.2, 4.2, 7.2})
-        for (double u : {1.5, 4.5, 7.5, 10.5}) {
-            p.setBrush(QColor(240, 236, 225));
-            p.drawPolygon(Quad(u - 0.12, v - 0.12, u + 1.12, v + 1.72));
-            p.setBrush(QColor(60, 75, 95));
-            p.drawPolygon(Quad(u, v, u + 1.0, v + 1.6));
-        }
-    return img;
-}
-
-void Write(const QString& path, const std::string& text) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(text.data(), qint64(text.size()));
-}
+void Trigger(const char* action) { FormPrincipale->Action(action)->trigger(); }
 
 void Load(const QString& path, const char* action) {
     DialogSeam::PresetFileName(path);
-    FormPrincipale->Action(action)->trigger();
+    Trigger(action);
+}
+
+void Send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// A left press and release on a picture at pixel p, the pointer moved there first.
+void Press(QWidget* picture, QPoint p) {
+    Send(picture, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
+    Send(picture, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    Send(picture, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+}
+
+QPoint Seen(long double X, long double Y) {
+    const PlanePoint p = ObjectToImage(X, Y).value_or(PlanePoint{0, 0});
+    return {int(std::lround(double(p.x))), int(std::lround(double(p.y)))};
+}
+
+void Maximize(QWidget* window) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window ? window->parentWidget() : nullptr))
+        sub->showMaximized();
+}
+
+// Scrolls the picture of an image window so that pixel p is in the middle.
+void CentreOn(QWidget* window, QPoint p) {
+    if (auto* area = qobject_cast<QScrollArea*>(window)) {
+        const QSize half = area->viewport()->size() / 2;
+        area->ensureVisible(p.x(), p.y(), half.width(), half.height());
+    }
+}
+
+// Moves a tool window beside another one, as a user drags it out of the way:
+// to its right where the screen has room, else to its left.
+void Beside(QWidget* w, const QWidget* other) {
+    const QRect o = other->frameGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int width = w->frameGeometry().width();
+    const int x = o.right() + 8 + width <= screen.right() ? o.right() + 8 : o.left() - 8 - width;
+    w->move(std::max(x, 0), o.top());
+}
+
+void Type(QLineEdit* edit, const char* text) {
+    QApplication::setActiveWindow(edit->window());
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+void OpenPhotograph() {
+    Load(Sample("facciata.jpg"), "Apri1");
+    Maximize(ImageWindow);
+}
+
+// ---------------------------------------------------------------- analytic
+void Analytic() {
+    FormAbout->Button1->click();
+    OpenPhotograph();
+    Load(Sample("facciata.imm"), "Carica4");
+    Load(Sample("facciata.ogg"), "Carica5");
+    FormTabOgg->hide();
+    FormTabFot->Command("Creafilefot1")->trigger();
+    FormTabFot->hide();
 }
 
 void ImageScene() {
+    Analytic();
     FormTabImm->hide();
-    FormPrincipale->Action("Visualizza6")->trigger();
+    Trigger("Visualizza6");
     FormTabImm->Command("Disegnapunti1")->trigger();
+    CentreOn(ImageWindow, Seen(7, 5));
 }
 
 void ResultsScene() {
+    Analytic();
     FormTabImm->hide();
-    FormPrincipale->Action("Residui2")->trigger();
-    FormTabRes->Command("calcolaparametridiretti1")->trigger();
+    Trigger("Residui2");
+    FormTabRes->Command("calcolaparametriinversi1")->trigger();
     FormTabRes->Command("vediparametri1")->trigger();
+    CentreOn(ImageWindow, Seen(7, 5));
+}
+
+// The area 1..19 m x 1..11 m by four presses, and 0.01 m a pixel.
+void ScaleScene() {
+    Analytic();
+    FormTabImm->hide();
+    Trigger("Residui2");
+    FormTabRes->Command("calcolaparametriinversi1")->trigger();
+    FormTabRes->hide();
+    FormTabPar->hide();
+    Trigger("Selezionaarearicampionamento1");
+    for (const auto& [X, Y] : {std::pair{1, 1}, {19, 1}, {19, 11}, {1, 11}})
+        Press(ImageWindow->Image1, Seen(X, Y));
+    Trigger("Vek2");
+    Type(FormScala->Edit1, "0.01");
+    Trigger("Visualizzaverticiarea2");
+    Beside(FormLimiti, FormScala);
+    CentreOn(ImageWindow, Seen(1, 6));
+}
+
+QPoint OnRectified(long double X, long double Y) {
+    const long double xin = TextToReal(FormLimiti->Edit1->text().toStdString());
+    const long double yin = TextToReal(FormLimiti->Edit2->text().toStdString());
+    return {int(std::lround(double((X - xin) / 0.01L))),
+            int(std::lround(double((yin - Y) / 0.01L)))};
+}
+
+void Rectify() {
+    ScaleScene();
+    FormScala->Command("Vek1")->trigger();
+    FormScala->hide();
+    FormLimiti->hide();
+    Maximize(RectifiedWindow);
+}
+
+// A distance from target 11 to target 5, and three targets picked for the DXF.
+void RectifiedScene() {
+    Rectify();
+    auto* window = static_cast<TFormCorretta*>(RectifiedWindow);
+    Trigger("Calcoladistanza2");
+    Press(window->Image1, OnRectified(6.0, 4.4));
+    Press(window->Image1, OnRectified(12.0, 2.4));
+    Trigger("Disegnapunti1");
+    FormTabPtiDxf->Command("Iniziacollimazione1")->trigger();
+    for (const auto& [name, X, Y] :
+         {std::tuple{"8", 6.0, 4.4}, {"3", 8.0, 1.6}, {"4", 12.0, 2.4}}) {
+        Press(window->Image1, OnRectified(X, Y));
+        FormTabPtiDxf->Edit1->setText(name);
+        FormTabPtiDxf->Command("Registrapunto1")->trigger();
+    }
+    CentreOn(window, OnRectified(9, 3.4));
+}
+
+void ExportScene() {
+    Rectify();
+    Trigger("Georeferenzia2");
+    Trigger("Creadxf1");
+    Beside(FormGeoreferenzia, FormDxf);
+    CentreOn(RectifiedWindow, OnRectified(9, 5));
+}
+
+// --------------------------------------------------------------- geometric
+// The six facade edges of facciata_rette.txt as two presses each.
+void Lines() {
+    FormAbout->Button2->click();
+    OpenPhotograph();
+    Trigger("Individuarette2");
+    QFile file(Sample("facciata_rette.txt"));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QList<QByteArray> rows = file.readAll().split('\n');
+    for (const char* family : {"o", "v"}) {
+        FormGeom->Command(*family == 'o' ? "Retteorizzontali1" : "Rettevertivali1")->trigger();
+        for (const QByteArray& row : rows) {
+            const QList<QByteArray> f = row.simplified().split(' ');
+            if (f.size() != 5 || !f[0].startsWith(family)) continue;
+            Press(ImageWindow->Image1, {f[1].toInt(), f[2].toInt()});
+            Press(ImageWindow->Image1, {f[3].toInt(), f[4].toInt()});
+        }
+    }
+    FormGeom->Command("Calcolopuntidifuga1")->trigger();
+    FormGeom->Command("Calcoloparametri1")->trigger();
+}
+
+void LinesScene() {
+    Lines();
+    Beside(FormTabPar, FormGeom);
+    CentreOn(ImageWindow, Seen(10, 6));
+}
+
+// The facade's base measured as 20 m and its left side as 12 m, 0.02 m a pixel.
+void RatioScene() {
+    Lines();
+    FormGeom->hide();
+    FormTabPar->hide();
+    Trigger("Selezionaarearicampionamento1");
+    for (const auto& [X, Y] : {std::pair{1, 1}, {19, 1}, {19, 11}, {1, 11}})
+        Press(ImageWindow->Image1, Seen(X, Y));
+    FormLimiti->hide();
+    Trigger("Vek2");
+    FormRapporto->Edit1->setText("20");
+    FormRapporto->Edit3->setText("12");
+    FormRapporto->Command("Misuralarghezza1")->trigger();
+    Press(ImageWindow->Image1, Seen(0, 0));
+    Press(ImageWindow->Image1, Seen(20, 0));
+    FormRapporto->Command("Misuraaltezza1")->trigger();
+    Press(ImageWindow->Image1, Seen(0, 0));
+    Press(ImageWindow->Image1, Seen(0, 12));
+    Type(FormRapporto->Edit6, "0.02");
+    CentreOn(ImageWindow, Seen(10, 6));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return 2;
+    const std::map<QString, std::function<void()>> scenes = {
+        {"image", ImageScene},         {"results", ResultsScene}, {"scale", ScaleScene},
+        {"rectified", RectifiedScene}, {"export", ExportScene},   {"lines", LinesScene},
+        {"ratio", RatioScene}};
+    if (argc != 3 || !scenes.count(argv[1])) return 2;
     MapDesignFonts();
     QApplication app(argc, argv);
     DialogSeam::SetAutomatic(true);
-    const QString scene = argv[1], out = argv[2];
-    const QString dir = QDir::tempPath() + "/vek_screens";
-    QDir().mkpath(dir);
-    FacadePicture().save(dir + "/facciata.jpg", "JPG", 90);
-    Write(dir + "/facciata.imm", FacadeImageText());
-    Write(dir + "/facciata.ogg", FacadeObjectText());
+    const QString out = argv[2];
 
+    // Maximized, as one works on a photograph.
     TFormPrincipale* main = CreateApplicationWindows();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        main->move(screen->availableGeometry().center() - main->rect().center());
-    main->show();
+    main->showMaximized();
     FormAbout->show();
-    FormAbout->Button1->click();
-
-    Load(dir + "/facciata.jpg", "Apri1");
-    if (ImageWindow) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(ImageWindow->parentWidget()))
-            sub->showMaximized();
-    }
-    Load(dir + "/facciata.imm", "Carica4");
-    Load(dir + "/facciata.ogg", "Carica5");
-    FormTabOgg->hide();
-    FormTabFot->Command("Creafilefot1")->trigger();
-    FormTabFot->hide();
-    if (scene == "image")
-        ImageScene();
-    else
-        ResultsScene();
+    scenes.at(argv[1])();
+    if (!DialogSeam::Messages().isEmpty())
+        qWarning("%s", qPrintable(DialogSeam::Messages().join("\n")));
 
     QTimer::singleShot(2000, [&] {
         QGuiApplication::primaryScreen()->grabWindow(0).save(out, "PNG");

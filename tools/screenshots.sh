@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots under Xvfb with the openbox window manager,
-# at 1920 x 1080 and 1366 x 768. Needs xvfb and openbox (development tools,
-# not dependencies of Vek): apt-get install xvfb openbox.
+# Takes the README's screenshots of both roads on the sample facade under Xvfb
+# with the openbox window manager: every scene at 1920 x 1080, the first two
+# also at 1366 x 768. Needs xvfb and openbox (development tools, not
+# dependencies of Vek): apt-get install xvfb openbox.
+#   tools/screenshots.sh [scene ...]     (default: all of them)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build build -j2 --target screenshot_scenes
 mkdir -p docs
+scenes=("$@")
+[ ${#scenes[@]} -gt 0 ] || scenes=(image results scale rectified export lines ratio)
 display=:77
 for size in 1920x1080 1366x768; do
   Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp &
@@ -14,7 +18,8 @@ for size in 1920x1080 1366x768; do
   DISPLAY="$display" openbox &
   wm=$!
   sleep 1
-  for scene in image results; do
+  for scene in "${scenes[@]}"; do
+    if [ "$size" = 1366x768 ] && [ "$scene" != image ] && [ "$scene" != results ]; then continue; fi
     DISPLAY="$display" QT_QPA_PLATFORM=xcb build/screenshot_scenes "$scene" "docs/$scene-$size.png"
   done
   kill "$wm" "$xvfb"

@@ -214,6 +214,12 @@ TEST_F(FacadeRoad, FromPhotographToRectifiedPictureAndItsFiles) {
         FormTabPtiDxf->Command("Registrapunto1")->trigger();
     }
     ASSERT_EQ(CountPoints(*FormTabPtiDxf->StringGrid1), 3);
+    for (const char* name : picked) {  // each marked by a cross on the picture
+        const QPoint at = OnRectified(Target(name).X, Target(name).Y);
+        const QRgb mark = FormTabPtiDxf->ColorDialog1.Color.rgb();
+        EXPECT_EQ(Rectified()->Image1->Picture().pixel(at.x() - 8, at.y()), mark) << name;
+        EXPECT_EQ(Rectified()->Image1->Picture().pixel(at.x(), at.y() - 8), mark) << name;
+    }
     main_->Action("Creadxf1")->trigger();
     DialogSeam::PresetFileName(dir_.filePath("facciata.dxf"));
     FormDxf->Command("Salvadxf1")->trigger();
