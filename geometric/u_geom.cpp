@@ -397,6 +397,8 @@ bool ComputeAreaExtent() {
     const long double values[4] = {e.Xin, e.Yin, e.Xfin, e.Yfin};
     QLineEdit* edits[4] = {FormLimiti->Edit1, FormLimiti->Edit2, FormLimiti->Edit3,
                            FormLimiti->Edit4};
-    for (int i = 0; i < 4; ++i) edits[i]->setText(Fixed(values[i], 10, 3));
+    // Millimetres even at national-grid coordinates: ten digits at least.
+    for (int i = 0; i < 4; ++i)
+        edits[i]->setText(Fixed(values[i], PrecisionKeepingDecimals(values[i], 10, 3), 3));
     return true;
 }
