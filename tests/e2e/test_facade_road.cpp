@@ -15,25 +15,12 @@
 #include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
+#include "tests/e2e/facade_clicks.h"
 #include "tests/gui_fixture.h"
 #include "view/u_immagine.h"
 #include "view/u_limiti.h"
 
 namespace {
-QString Sample(const char* name) { return QString(VEK_SAMPLES_DIR) + "/" + name; }
-
-// The photograph pixel where the camera saw an object point.
-QPoint Seen(long double X, long double Y) {
-    const PlanePoint p = *ObjectToImage(X, Y);
-    return {int(std::lround(double(p.x))), int(std::lround(double(p.y)))};
-}
-
-void Click(QPoint p) {
-    QTest::mouseMove(ImageWindow->Image1, p);
-    QTest::mousePress(ImageWindow->Image1, Qt::LeftButton, {}, p);
-    QTest::mouseRelease(ImageWindow->Image1, Qt::LeftButton, {}, p);
-}
-
 long double Real(const QLineEdit* e) { return TextToReal(e->text().toStdString()); }
 }  // namespace
 
