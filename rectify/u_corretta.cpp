@@ -17,7 +17,6 @@
 #include "rectify/u_ricampiona_ui.h"
 #include "rectify/u_scala.h"
 #include "tables/u_omnia_ui.h"
-#include "tables/u_stringhe.h"
 #include "view/u_immagine.h"
 #include "view/u_vista.h"
 
@@ -31,11 +30,6 @@ PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSi
 }
 
 namespace {
-QString Fixed(long double v, int precision, int decimals) {
-    return QString::fromStdString(FormatFixed(v, precision, decimals));
-}
-
-long double EditReal(const QLineEdit* e) { return TextToReal(e->text().toStdString()); }
 
 // A measure half done ends with the window it was measured on.
 void EndMeasure() {
@@ -85,8 +79,8 @@ void TFormCorretta::ShowPointer(int x, int y) {
     // Values past the range of reals show nothing rather than a wrong number.
     const bool shown = !guard.Faulted() && std::isfinite(p.x) && std::isfinite(p.y);
     StatusBar* bar = FormPrincipale->StatusBar1;
-    bar->SetPanel(MainPanel::PointerX, shown ? Fixed(p.x, 8, 3) : QString());
-    bar->SetPanel(MainPanel::PointerY, shown ? Fixed(p.y, 8, 3) : QString());
+    bar->SetPanel(MainPanel::PointerX, shown ? FixedText(p.x, 8, 3) : QString());
+    bar->SetPanel(MainPanel::PointerY, shown ? FixedText(p.y, 8, 3) : QString());
 }
 
 bool TFormCorretta::BandFollowsPointer() const {
@@ -130,7 +124,7 @@ void TFormCorretta::Released(Qt::MouseButton button, Qt::MouseButtons, int, int)
         MeasuredDistance = DistanceBetween(DistanceEnds[0].x, DistanceEnds[0].y, DistanceEnds[1].x,
                                            DistanceEnds[1].y);
         main->StatusBar1->SetPanel(MainPanel::Result,
-                                   "distanza: " + Fixed(MeasuredDistance, 10, 3));
+                                   "distanza: " + FixedText(MeasuredDistance, 10, 3));
         main->rb_distanza_2->SetChecked(false);
         main->StatusBar1->SetPanel(MainPanel::Operation, QString());
     }
