@@ -290,6 +290,8 @@ void TFormGeom::Calcolopuntidifuga1Click() {
     Edit2->setText(FixedText(vv->y, 10, 3));
     Edit3->setText(FixedText(hv->x, 10, 3));
     Edit4->setText(FixedText(hv->y, 10, 3));
+    FitEditRowToText({Edit3, Edit4});
+    FitEditRowToText({Edit1, Edit2});
     DrawProlongedLines();
     FormPrincipale->rb_linee_or->SetChecked(false);
     FormPrincipale->rb_linee_vert->SetChecked(false);

@@ -32,12 +32,6 @@ void RefuseMeasure(QWidget* parent) {
     ShowErrorBox(parent, "La misura dà un valore che non si può rappresentare: è annullata.");
 }
 
-void RefuseOutOfRange(QWidget* parent) {
-    ShowErrorBox(parent,
-                 "Il valore dà una dimensione dell'immagine corretta che non si può "
-                 "rappresentare: l'operazione è annullata.");
-}
-
 }  // namespace
 
 TFormRapporto::TFormRapporto(QWidget* parent)
@@ -216,6 +210,7 @@ void TFormRapporto::WidthMeasureBranch(Qt::MouseButton button, int x, int y) {
     if (!CloseMeasure(x, y, Edit13, Edit14, Edit11, Edit12, Edit2)) return;
     main->rb_scala_x->SetChecked(false);
     show();
+    raise();
     activateWindow();
     Edit3->setFocus();
 }
@@ -230,6 +225,7 @@ void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
     if (!CloseMeasure(x, y, Edit17, Edit18, Edit15, Edit16, Edit4)) return;
     main->rb_scala_y->SetChecked(false);
     show();
+    raise();
     main->StatusBar1->SetPanel(5, " ");
     // The width may have been emptied since "Misura altezza" (a new area).
     const RatioInputs in = ReadRatio();
@@ -258,7 +254,7 @@ bool TFormRapporto::ShowOutputSize(long double s) {
     const OutputSize size = ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s, in.fx, in.fy);
     const long double wm = size.W * s, hm = size.H * s;
     if (guard.Faulted() || size.W < 0 || size.H < 0 || !std::isfinite(wm) || !std::isfinite(hm)) {
-        RefuseOutOfRange(this);
+        RefuseOutputSize(this);
         return false;
     }
     Label9->setText(QString("%1 x %2").arg(size.W).arg(size.H));
@@ -277,7 +273,7 @@ void TFormRapporto::Edit6Change() {
     if (s == 0) return;
     FpGuard guard;
     const long double d = std::nearbyintl(2.54L / s);  // a whole number of dpi, halves to even
-    if (guard.Faulted() || !std::isfinite(d)) return RefuseOutOfRange(this);
+    if (guard.Faulted() || !std::isfinite(d)) return RefuseOutputSize(this);
     if (!ShowOutputSize(s)) return;
     Edit7->setText(FixedText(d, 10, 3));
     Label6->update();
@@ -291,7 +287,7 @@ void TFormRapporto::Edit7Change() {
     if (d == 0) return;
     FpGuard guard;
     const long double s = 2.54L / d;
-    if (guard.Faulted() || !std::isfinite(s) || s == 0) return RefuseOutOfRange(this);
+    if (guard.Faulted() || !std::isfinite(s) || s == 0) return RefuseOutputSize(this);
     if (!ShowOutputSize(s)) return;
     SetNormalized(Edit6, FixedText(s, 12, 6));
     Label9->update();

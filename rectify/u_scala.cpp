@@ -63,7 +63,7 @@ bool TFormScala::ShowOutputSize(long double s) {
     const OutputSize size = ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s);
     const long double w = std::fabs(a.Xfin - a.Xin), h = std::fabs(a.Yin - a.Yfin);
     if (guard.Faulted() || size.W < 0 || size.H < 0) {
-        ShowErrorBox(this, "Dimensione dell'immagine corretta non calcolabile per questo pixel.");
+        RefuseOutputSize(this);
         return false;
     }
     Label6->setText(QString("%1 x %2").arg(size.W).arg(size.H));
