@@ -349,6 +349,8 @@ void TFormGeom::Calcoloparametri1Click() {
     NormalizeGridDecimals(par);
     par.Repaint();
     FormTabPar->FitToValues();
+    // Beside this window, so the vanishing points stay in view.
+    if (!FormTabPar->isVisible()) FormTabPar->PlaceBeside(this);
     FormTabPar->show();
     main->cb_fot->SetChecked(true);
     ComputeAreaExtent();
