@@ -200,32 +200,32 @@ bool TFormRapporto::CloseMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY,
     return true;
 }
 
-void TFormRapporto::WidthMeasureBranch(Qt::MouseButton button, int x, int y) {
-    TFormPrincipale* main = FormPrincipale;
-    if (button != Qt::LeftButton || !main->rb_scala_x->Checked()) return;
+bool TFormRapporto::MeasureClick(Qt::MouseButton button, RadioButton* mode, int x, int y,
+                                 const std::array<QLineEdit*, 4>& ends, QLineEdit* length) {
+    if (button != Qt::LeftButton || !mode->Checked()) return false;
     if (MeasurePhase == 1) {
-        OpenMeasure(x, y, Edit11, Edit12);
-        return;
+        OpenMeasure(x, y, ends[0], ends[1]);
+        return false;
     }
-    if (!CloseMeasure(x, y, Edit13, Edit14, Edit11, Edit12, Edit2)) return;
-    main->rb_scala_x->SetChecked(false);
+    if (!CloseMeasure(x, y, ends[2], ends[3], ends[0], ends[1], length)) return false;
+    mode->SetChecked(false);
     show();
     raise();
+    return true;
+}
+
+void TFormRapporto::WidthMeasureBranch(Qt::MouseButton button, int x, int y) {
+    if (!MeasureClick(button, FormPrincipale->rb_scala_x, x, y, {Edit11, Edit12, Edit13, Edit14},
+                      Edit2))
+        return;
     activateWindow();
     Edit3->setFocus();
 }
 
 void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
     TFormPrincipale* main = FormPrincipale;
-    if (button != Qt::LeftButton || !main->rb_scala_y->Checked()) return;
-    if (MeasurePhase == 1) {
-        OpenMeasure(x, y, Edit15, Edit16);
+    if (!MeasureClick(button, main->rb_scala_y, x, y, {Edit15, Edit16, Edit17, Edit18}, Edit4))
         return;
-    }
-    if (!CloseMeasure(x, y, Edit17, Edit18, Edit15, Edit16, Edit4)) return;
-    main->rb_scala_y->SetChecked(false);
-    show();
-    raise();
     main->StatusBar1->SetPanel(5, " ");
     // The width may have been emptied since "Misura altezza" (a new area).
     const RatioInputs in = ReadRatio();
