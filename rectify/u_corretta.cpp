@@ -35,10 +35,8 @@ namespace {
 // the integer part needs them (a northing of 5 012 345.678 keeps its
 // millimetres, and a distance measured between two readouts keeps its own).
 QString Millimetres(long double v, int precision) {
-    return QString::fromStdString(FormatFixed(v, PrecisionKeepingDecimals(v, precision, 3), 3));
+    return FixedText(v, PrecisionKeepingDecimals(v, precision, 3), 3);
 }
-
-long double EditReal(const QLineEdit* e) { return TextToReal(e->text().toStdString()); }
 
 // A measure half done ends with the window it was measured on.
 void EndMeasure() {
