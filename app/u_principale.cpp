@@ -390,6 +390,7 @@ void TFormPrincipale::Vek2Click() {
             ShowNotice(NoticeNo::SelectArea);
         } else {
             FormScala->show();
+            FormScala->raise();
             FormScala->Label1->update();
             FormScala->Label2->update();
         }
@@ -397,8 +398,10 @@ void TFormPrincipale::Vek2Click() {
     if (rb_geom->Checked()) {
         if (!ready)
             ShowNotice(NoticeNo::SelectArea);
-        else
+        else {
             FormRapporto->show();
+            FormRapporto->raise();
+        }
     }
 }
 

@@ -1,6 +1,5 @@
 #include "export/U_tabptidxf.h"
 
-#include <climits>
 #include <optional>
 
 #include "app/u_forms.h"
@@ -19,7 +18,6 @@
 namespace {
 
 std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
-long long IntOf(const QString& text) { return ParseInt(text.toStdString()); }
 
 // Where the marks go: the frame of the checked method, read from the windows
 // at the moment of drawing; none without a method.
@@ -98,16 +96,9 @@ void TFormTabPtiDxf::Registrapunto1Click() {
         if (Edit1->text().isEmpty()) Edit1->setText("?");
         AppendMetricPoint(*StringGrid1, TextOf(Edit1), x, y);
         RedrawObjectPoints();
-        const long long n = IntOf(Edit1->text());
-        Edit1->setText(QString::number(n < LLONG_MAX ? n + 1 : n));
+        CountOnName(Edit1);
     } else if (method && dxf && edita) {
-        const long long k = IntOf(StatusBar1->Panel(1));
-        // Row 0 holds the titles: without a pressed row nothing is written.
-        if (k >= 1 && k <= INT_MAX) {
-            StringGrid1->SetCells(0, int(k), Edit1->text());
-            StringGrid1->SetCells(1, int(k), Edit2->text());
-            StringGrid1->SetCells(2, int(k), Edit3->text());
-        }
+        WritePressedRow(*StringGrid1, *StatusBar1, Edit1, Edit2, Edit3);
         RedrawObjectPoints();
         FormPrincipale->rb_edita->SetChecked(false);
     }
@@ -128,23 +119,14 @@ void TFormTabPtiDxf::StringGrid1MouseDown(Qt::MouseButton) {
     const int k = StringGrid1->Selection().top;
     const bool method = FormPrincipale->rb_an->Checked() || FormPrincipale->rb_geom->Checked();
     if (FormPrincipale->rb_elimina->Checked() && method) {
-        StatusBar1->SetPanel(1, QString::number(k));
-        // A press below the table deletes nothing: the row routine would
-        // take the last point (or the only one) in its place.
-        const long long row = IntOf(StatusBar1->Panel(1));
-        if (row >= 1 && row <= CountPoints(*StringGrid1)) {
-            DeleteTableRow(*StringGrid1, int(row));
+        if (DeletePressedRow(*StringGrid1, *StatusBar1, k)) {
             RestoreCleanRectified();
             DrawTable(*StringGrid1, ColorDialog1.Color);
         }
         FormPrincipale->rb_elimina->SetChecked(false);
     }
-    if (FormPrincipale->rb_edita->Checked()) {
-        StatusBar1->SetPanel(1, QString::number(k));
-        Edit1->setText(StringGrid1->Cells(0, k));
-        Edit2->setText(StringGrid1->Cells(1, k));
-        Edit3->setText(StringGrid1->Cells(2, k));
-    }
+    if (FormPrincipale->rb_edita->Checked())
+        LoadPressedRow(*StringGrid1, *StatusBar1, k, Edit1, Edit2, Edit3);
     FormPrincipale->StatusBar1->SetPanel(4, "");
 }
 

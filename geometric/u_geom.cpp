@@ -13,6 +13,7 @@
 #include "geometric/u_geometrico.h"
 #include "platform/dialogs.h"
 #include "tables/u_omnia.h"
+#include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "view/u_immagine.h"
@@ -22,10 +23,6 @@
 namespace {
 
 const char* const kNames[8] = {"aa1", "aa2", "bb1", "bb2", "cc1", "cc2", "uu", "vv"};
-
-QString Fixed(long double v, int precision, int decimals) {
-    return QString::fromStdString(FormatFixed(v, precision, decimals));
-}
 
 ImageControl* SourceImage() { return ImageWindow ? ImageWindow->Image1 : nullptr; }
 
@@ -289,10 +286,12 @@ void TFormGeom::Calcolopuntidifuga1Click() {
     g.Horizontal = horizontal;
     g.VerticalVanishingPoint = *vv;
     g.HorizontalVanishingPoint = *hv;
-    Edit1->setText(Fixed(vv->x, 10, 3));
-    Edit2->setText(Fixed(vv->y, 10, 3));
-    Edit3->setText(Fixed(hv->x, 10, 3));
-    Edit4->setText(Fixed(hv->y, 10, 3));
+    Edit1->setText(FixedText(vv->x, 10, 3));
+    Edit2->setText(FixedText(vv->y, 10, 3));
+    Edit3->setText(FixedText(hv->x, 10, 3));
+    Edit4->setText(FixedText(hv->y, 10, 3));
+    FitEditRowToText({Edit3, Edit4});
+    FitEditRowToText({Edit1, Edit2});
     DrawProlongedLines();
     FormPrincipale->rb_linee_or->SetChecked(false);
     FormPrincipale->rb_linee_vert->SetChecked(false);
@@ -350,6 +349,8 @@ void TFormGeom::Calcoloparametri1Click() {
     NormalizeGridDecimals(par);
     par.Repaint();
     FormTabPar->FitToValues();
+    // Beside this window, so the vanishing points stay in view.
+    if (!FormTabPar->isVisible()) FormTabPar->PlaceBeside(this);
     FormTabPar->show();
     main->cb_fot->SetChecked(true);
     ComputeAreaExtent();
@@ -397,6 +398,8 @@ bool ComputeAreaExtent() {
     const long double values[4] = {e.Xin, e.Yin, e.Xfin, e.Yfin};
     QLineEdit* edits[4] = {FormLimiti->Edit1, FormLimiti->Edit2, FormLimiti->Edit3,
                            FormLimiti->Edit4};
-    for (int i = 0; i < 4; ++i) edits[i]->setText(Fixed(values[i], 10, 3));
+    // Millimetres even at national-grid coordinates: ten digits at least.
+    for (int i = 0; i < 4; ++i)
+        edits[i]->setText(FixedText(values[i], PrecisionKeepingDecimals(values[i], 10, 3), 3));
     return true;
 }

@@ -54,6 +54,7 @@ private:
 
 // Xin, Yin, Xfin, Yfin of the area window from its four corners, through the
 // transformation of the chosen method (the analytic one re-estimated from the
-// union table with upward ordinates). A failure leaves them as they were,
+// union table with upward ordinates), each with three decimals to ten
+// significant digits or more. A failure leaves them as they were,
 // shows a message box and returns false.
 bool ComputeAreaExtent();

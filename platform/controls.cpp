@@ -33,6 +33,23 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text) {
     return e;
 }
 
+void FitEditRowToText(std::initializer_list<QLineEdit*> row) {
+    int shift = 0;
+    for (QLineEdit* e : row) {
+        if (!e->property("designedWidth").isValid()) e->setProperty("designedWidth", e->width());
+        const int designed = e->property("designedWidth").toInt();
+        const int text = e->fontMetrics().horizontalAdvance(e->text()) + 14;
+        const QRect g = e->geometry();
+        e->setGeometry(g.x() + shift, g.y(), std::max(designed, text), g.height());
+        shift += e->width() - g.width();
+    }
+    if (row.size() == 0) return;
+    QLineEdit* last = *(row.end() - 1);
+    QWidget* body = last->parentWidget();
+    const int need = last->geometry().right() + 1 + 8 - body->width();
+    if (need > 0) body->window()->resize(body->window()->width() + need, body->window()->height());
+}
+
 QIcon MenuGlyph() {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
@@ -81,45 +98,50 @@ QWidget* OwnerOf(const QWidget* w) {
 }
 }  // namespace
 
+namespace {
 // The outer size is estimated from the owner's frame before the window
-// manager has framed this window once: both wear the same decoration.
-QSize ToolWindow::FrameSize() const {
-    const QWidget* owner = OwnerOf(this);
-    if (isVisible() || !owner) return frameGeometry().size();
-    return size() + owner->frameGeometry().size() - owner->size();
+// manager has framed the window once: both wear the same decoration.
+QSize FrameSize(const QWidget* w) {
+    const QWidget* owner = OwnerOf(w);
+    if (w->isVisible() || !owner) return w->frameGeometry().size();
+    return w->size() + owner->frameGeometry().size() - owner->size();
 }
 
-void ToolWindow::MoveOnScreen(QPoint topLeft) {
-    const QWidget* owner = OwnerOf(this);
-    const QScreen* screen = owner ? owner->screen() : this->screen();
+void MoveOnScreen(QWidget* w, QPoint topLeft) {
+    const QWidget* owner = OwnerOf(w);
+    const QScreen* screen = owner ? owner->screen() : w->screen();
     if (screen) {
         const QRect avail = screen->availableGeometry();
-        const QSize frame = FrameSize();
+        const QSize frame = FrameSize(w);
         topLeft.setX(std::clamp(topLeft.x(), avail.left(),
                                 std::max(avail.left(), avail.right() + 1 - frame.width())));
         topLeft.setY(std::clamp(topLeft.y(), avail.top(),
                                 std::max(avail.top(), avail.bottom() + 1 - frame.height())));
     }
-    move(topLeft);
+    w->move(topLeft);
 }
+}  // namespace
 
 void ToolWindow::PlaceAtRight(int margin) {
     const QWidget* owner = OwnerOf(this);
     const QRect main = owner ? owner->frameGeometry() : QRect();
-    MoveOnScreen({main.left() + main.width() - FrameSize().width() - margin, main.top() + 40});
+    MoveOnScreen(this,
+                 {main.left() + main.width() - FrameSize(this).width() - margin, main.top() + 40});
 }
 
 void ToolWindow::PlaceCentred() {
     const QWidget* owner = OwnerOf(this);
     const QRect main = owner ? owner->frameGeometry() : QRect();
-    const QSize own = FrameSize();
-    MoveOnScreen(main.topLeft() +
-                 QPoint((main.width() - own.width()) / 2, (main.height() - own.height()) / 2));
+    const QSize own = FrameSize(this);
+    MoveOnScreen(this, main.topLeft() + QPoint((main.width() - own.width()) / 2,
+                                               (main.height() - own.height()) / 2));
 }
 
-void ToolWindow::PlaceBeside(const QWidget* other) {
+void ToolWindow::PlaceBeside(const QWidget* other) { PlaceWindowBeside(this, other); }
+
+void PlaceWindowBeside(QWidget* window, const QWidget* other) {
     const QRect o = other->frameGeometry();
-    MoveOnScreen({o.right() + 1 + 5, o.top()});
+    MoveOnScreen(window, {o.right() + 1 + 5, o.top()});
 }
 
 void ToolWindow::showEvent(QShowEvent* event) {

@@ -37,6 +37,11 @@ public:
 // An edit field named after its component.
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text = {});
 
+// A row of edits, left to right, widened to show their texts whole (never
+// narrower than designed) and moved apart to keep their gaps; the window
+// grows when the row would pass its edge.
+void FitEditRowToText(std::initializer_list<QLineEdit*> row);
+
 // The 16 x 16 glyph that stands for a window's menu.
 QIcon MenuGlyph();
 
@@ -80,9 +85,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QSize FrameSize() const;
-    void MoveOnScreen(QPoint topLeft);
     QMenuBar* menuBar_;
     QMenu* menu_;
     QWidget* body_;
 };
+
+// Any top-level window just right of another, tops aligned, kept on screen.
+void PlaceWindowBeside(QWidget* window, const QWidget* other);

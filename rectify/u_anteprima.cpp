@@ -5,6 +5,8 @@
 
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
 #include "platform/statusbar.h"
 #include "rectify/u_ricampiona_ui.h"
 #include "view/u_immagine.h"
@@ -21,6 +23,22 @@ TFormAnteprima::TFormAnteprima(QWidget* parent)
 void TFormAnteprima::SetAutoSize(bool on) {
     Image1->SetAutoSize(on);
     if (on) resize(Image1->size());
+}
+
+namespace {
+// A preview that opens lands beside the dialog that asked for it, so the
+// dialog's fields stay in view; one already open stays where it is.
+void ShowPreviewWindow(const QWidget* dialog) {
+    if (!FormAnteprima->isVisible()) PlaceWindowBeside(FormAnteprima, dialog);
+    FormAnteprima->show();
+    FormAnteprima->raise();
+}
+}  // namespace
+
+void RefuseOutputSize(QWidget* dialog) {
+    ShowErrorBox(dialog,
+                 "Il valore dà una dimensione dell'immagine corretta che non si può "
+                 "rappresentare: l'operazione è annullata.");
 }
 
 long double PreviewPixelSize(const AreaInputs& area, long double fx, long double fy) {
@@ -50,7 +68,7 @@ void PreviewRectification(const Projective& model, const AreaInputs& area, long 
         if (size.width() <= minSide || size.height() <= minSide)
             ShowNotice(NoticeNo::PreviewTooSmall);
         else
-            FormAnteprima->show();
+            ShowPreviewWindow(status->window());
     }
     bar->hide();
     status->show();

@@ -1,5 +1,5 @@
-// The preview window (one picture, filled by the scale and ratio dialogs)
-// and the preview those dialogs share.
+// The preview window (one picture, filled by the scale and ratio dialogs),
+// the preview those dialogs share and their refusal of a pixel size.
 #pragma once
 
 #include "analytic/u_proiettiva.h"
@@ -7,6 +7,7 @@
 #include "view/u_limiti.h"
 
 class QProgressBar;
+class QWidget;
 class StatusBar;
 
 class TFormAnteprima : public QWidget {
@@ -29,3 +30,7 @@ long double PreviewPixelSize(const AreaInputs& area, long double fx, long double
 // "16" (an area of no extent included).
 void PreviewRectification(const Projective& model, const AreaInputs& area, long double fx,
                           long double fy, int minSide, QProgressBar* bar, StatusBar* status);
+
+// The message box of both dialogs for a pixel size whose output size cannot
+// be represented.
+void RefuseOutputSize(QWidget* dialog);

@@ -31,11 +31,12 @@ PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSi
 }
 
 namespace {
-QString Fixed(long double v, int precision, int decimals) {
-    return QString::fromStdString(FormatFixed(v, precision, decimals));
+// Three decimals always: at least `precision` significant digits, more when
+// the integer part needs them (a northing of 5 012 345.678 keeps its
+// millimetres, and a distance measured between two readouts keeps its own).
+QString Millimetres(long double v, int precision) {
+    return FixedText(v, PrecisionKeepingDecimals(v, precision, 3), 3);
 }
-
-long double EditReal(const QLineEdit* e) { return TextToReal(e->text().toStdString()); }
 
 // A measure half done ends with the window it was measured on.
 void EndMeasure() {
@@ -85,8 +86,8 @@ void TFormCorretta::ShowPointer(int x, int y) {
     // Values past the range of reals show nothing rather than a wrong number.
     const bool shown = !guard.Faulted() && std::isfinite(p.x) && std::isfinite(p.y);
     StatusBar* bar = FormPrincipale->StatusBar1;
-    bar->SetPanel(MainPanel::PointerX, shown ? Fixed(p.x, 8, 3) : QString());
-    bar->SetPanel(MainPanel::PointerY, shown ? Fixed(p.y, 8, 3) : QString());
+    bar->SetPanel(MainPanel::PointerX, shown ? Millimetres(p.x, 8) : QString());
+    bar->SetPanel(MainPanel::PointerY, shown ? Millimetres(p.y, 8) : QString());
 }
 
 bool TFormCorretta::BandFollowsPointer() const {
@@ -130,7 +131,7 @@ void TFormCorretta::Released(Qt::MouseButton button, Qt::MouseButtons, int, int)
         MeasuredDistance = DistanceBetween(DistanceEnds[0].x, DistanceEnds[0].y, DistanceEnds[1].x,
                                            DistanceEnds[1].y);
         main->StatusBar1->SetPanel(MainPanel::Result,
-                                   "distanza: " + Fixed(MeasuredDistance, 10, 3));
+                                   "distanza: " + Millimetres(MeasuredDistance, 10));
         main->rb_distanza_2->SetChecked(false);
         main->StatusBar1->SetPanel(MainPanel::Operation, QString());
     }

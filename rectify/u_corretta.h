@@ -8,6 +8,8 @@
 //   analytic:  X = x s + Xin,  Y = Yin - y s  (s: the scale dialog's pixel size)
 //   geometric: X = x r,        Y = (H - y) r  (r: the ratio dialog's pixel size,
 //              H the picture's height), from the picture's lower-left corner.
+// The readout and the distance show three decimals, with eight and ten
+// significant digits at least and as many more as the integer part needs.
 #pragma once
 
 #include <array>

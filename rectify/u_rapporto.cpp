@@ -19,17 +19,6 @@
 
 namespace {
 
-QString Fixed(long double v, int precision, int decimals) {
-    return QString::fromStdString(FormatFixed(v, precision, decimals));
-}
-
-long double RealOf(const QLineEdit* edit) { return TextToReal(edit->text().toStdString()); }
-
-void SetNormalized(QLineEdit* edit, const QString& text) {
-    edit->setText(text);
-    NormalizeEditDecimal(edit);
-}
-
 ImageControl* SourceImage() { return ImageWindow ? ImageWindow->Image1 : nullptr; }
 
 bool RefuseHorizon() {
@@ -41,12 +30,6 @@ bool RefuseHorizon() {
 
 void RefuseMeasure(QWidget* parent) {
     ShowErrorBox(parent, "La misura dà un valore che non si può rappresentare: è annullata.");
-}
-
-void RefuseOutOfRange(QWidget* parent) {
-    ShowErrorBox(parent,
-                 "Il valore dà una dimensione dell'immagine corretta che non si può "
-                 "rappresentare: l'operazione è annullata.");
 }
 
 }  // namespace
@@ -137,8 +120,8 @@ void TFormRapporto::BuildControls() {
 }
 
 RatioInputs TFormRapporto::ReadRatio() const {
-    return {RealOf(Edit1), RealOf(Edit2), RealOf(Edit3), RealOf(Edit4),
-            RealOf(Edit5), RealOf(Edit8), RealOf(Edit6), RealOf(Edit7)};
+    return {EditReal(Edit1), EditReal(Edit2), EditReal(Edit3), EditReal(Edit4),
+            EditReal(Edit5), EditReal(Edit8), EditReal(Edit6), EditReal(Edit7)};
 }
 
 // ---- Measures ------------------------------------------------------------------
@@ -180,8 +163,8 @@ bool TFormRapporto::OpenMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY) 
     Dragging = true;
     if (ImageControl* image = SourceImage()) image->canvas().MoveTo(x, y);
     StartPoint = EndPoint = QPoint(x, y);
-    SetNormalized(endX, Fixed(p->x, 8, 4));
-    SetNormalized(endY, Fixed(p->y, 8, 4));
+    SetNormalized(endX, FixedText(p->x, 8, 4));
+    SetNormalized(endY, FixedText(p->y, 8, 4));
     MeasurePhase = 0;
     return true;
 }
@@ -192,15 +175,16 @@ bool TFormRapporto::CloseMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY,
                                  QLineEdit* firstY, QLineEdit* length) {
     const std::optional<PlanePoint> p = ImageToReference(x, y);
     if (!p) return RefuseHorizon();
-    const QString tx = Fixed(p->x, 8, 4), ty = Fixed(p->y, 8, 4);
+    const QString tx = FixedText(p->x, 8, 4), ty = FixedText(p->y, 8, 4);
     FpGuard guard;
-    const long double d = DistanceBetween(
-        RealOf(firstX), RealOf(firstY), TextToReal(tx.toStdString()), TextToReal(ty.toStdString()));
+    const long double d =
+        DistanceBetween(EditReal(firstX), EditReal(firstY), TextToReal(tx.toStdString()),
+                        TextToReal(ty.toStdString()));
     if (guard.Faulted() || !std::isfinite(d)) {
         RefuseMeasure(FormPrincipale);
         return false;
     }
-    const QString text = Fixed(d, 10, 4);
+    const QString text = FixedText(d, 10, 4);
     if (TextToReal(text.toStdString()) == 0) {
         FormPrincipale->StatusBar1->SetPanel(
             6, " misura nulla: cliccare un secondo estremo distinto dal primo");
@@ -216,30 +200,32 @@ bool TFormRapporto::CloseMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY,
     return true;
 }
 
-void TFormRapporto::WidthMeasureBranch(Qt::MouseButton button, int x, int y) {
-    TFormPrincipale* main = FormPrincipale;
-    if (button != Qt::LeftButton || !main->rb_scala_x->Checked()) return;
+bool TFormRapporto::MeasureClick(Qt::MouseButton button, RadioButton* mode, int x, int y,
+                                 const std::array<QLineEdit*, 4>& ends, QLineEdit* length) {
+    if (button != Qt::LeftButton || !mode->Checked()) return false;
     if (MeasurePhase == 1) {
-        OpenMeasure(x, y, Edit11, Edit12);
-        return;
+        OpenMeasure(x, y, ends[0], ends[1]);
+        return false;
     }
-    if (!CloseMeasure(x, y, Edit13, Edit14, Edit11, Edit12, Edit2)) return;
-    main->rb_scala_x->SetChecked(false);
+    if (!CloseMeasure(x, y, ends[2], ends[3], ends[0], ends[1], length)) return false;
+    mode->SetChecked(false);
     show();
+    raise();
+    return true;
+}
+
+void TFormRapporto::WidthMeasureBranch(Qt::MouseButton button, int x, int y) {
+    if (!MeasureClick(button, FormPrincipale->rb_scala_x, x, y, {Edit11, Edit12, Edit13, Edit14},
+                      Edit2))
+        return;
     activateWindow();
     Edit3->setFocus();
 }
 
 void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
     TFormPrincipale* main = FormPrincipale;
-    if (button != Qt::LeftButton || !main->rb_scala_y->Checked()) return;
-    if (MeasurePhase == 1) {
-        OpenMeasure(x, y, Edit15, Edit16);
+    if (!MeasureClick(button, main->rb_scala_y, x, y, {Edit15, Edit16, Edit17, Edit18}, Edit4))
         return;
-    }
-    if (!CloseMeasure(x, y, Edit17, Edit18, Edit15, Edit16, Edit4)) return;
-    main->rb_scala_y->SetChecked(false);
-    show();
     main->StatusBar1->SetPanel(5, " ");
     // The width may have been emptied since "Misura altezza" (a new area).
     const RatioInputs in = ReadRatio();
@@ -254,8 +240,8 @@ void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
         RefuseMeasure(this);
         return;
     }
-    SetNormalized(Edit5, Fixed(fx, 10, 3));
-    SetNormalized(Edit8, Fixed(fy, 10, 3));
+    SetNormalized(Edit5, FixedText(fx, 10, 3));
+    SetNormalized(Edit8, FixedText(fy, 10, 3));
 }
 
 // ---- Pixel size and resolution -----------------------------------------------
@@ -268,28 +254,28 @@ bool TFormRapporto::ShowOutputSize(long double s) {
     const OutputSize size = ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s, in.fx, in.fy);
     const long double wm = size.W * s, hm = size.H * s;
     if (guard.Faulted() || size.W < 0 || size.H < 0 || !std::isfinite(wm) || !std::isfinite(hm)) {
-        RefuseOutOfRange(this);
+        RefuseOutputSize(this);
         return false;
     }
     Label9->setText(QString("%1 x %2").arg(size.W).arg(size.H));
-    Label11->setText(Fixed(wm, 10, 3) + " x " + Fixed(hm, 10, 3));
+    Label11->setText(FixedText(wm, 10, 3) + " x " + FixedText(hm, 10, 3));
     Label9->show();
     Label11->show();
     main->cb_scala->SetChecked(true);
-    SetNormalized(main->Edit5, Fixed(wm, 10, 3));
-    SetNormalized(main->Edit6, Fixed(hm, 10, 3));
+    SetNormalized(main->Edit5, FixedText(wm, 10, 3));
+    SetNormalized(main->Edit6, FixedText(hm, 10, 3));
     return true;
 }
 
 void TFormRapporto::Edit6Change() {
     if (!Edit6->hasFocus()) return;
-    const long double s = RealOf(Edit6);
+    const long double s = EditReal(Edit6);
     if (s == 0) return;
     FpGuard guard;
     const long double d = std::nearbyintl(2.54L / s);  // a whole number of dpi, halves to even
-    if (guard.Faulted() || !std::isfinite(d)) return RefuseOutOfRange(this);
+    if (guard.Faulted() || !std::isfinite(d)) return RefuseOutputSize(this);
     if (!ShowOutputSize(s)) return;
-    Edit7->setText(Fixed(d, 10, 3));
+    Edit7->setText(FixedText(d, 10, 3));
     Label6->update();
     Label7->update();
     NormalizeEditDecimal(Edit6);
@@ -297,13 +283,13 @@ void TFormRapporto::Edit6Change() {
 
 void TFormRapporto::Edit7Change() {
     if (!Edit7->hasFocus()) return;
-    const long double d = RealOf(Edit7);
+    const long double d = EditReal(Edit7);
     if (d == 0) return;
     FpGuard guard;
     const long double s = 2.54L / d;
-    if (guard.Faulted() || !std::isfinite(s) || s == 0) return RefuseOutOfRange(this);
+    if (guard.Faulted() || !std::isfinite(s) || s == 0) return RefuseOutputSize(this);
     if (!ShowOutputSize(s)) return;
-    SetNormalized(Edit6, Fixed(s, 12, 6));
+    SetNormalized(Edit6, FixedText(s, 12, 6));
     Label9->update();
     Label11->update();
 }

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <array>
 
 #include "platform/controls.h"
 #include "platform/statusbar.h"
@@ -81,6 +82,11 @@ private:
     bool CloseMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY, QLineEdit* firstX,
                       QLineEdit* firstY, QLineEdit* length);
     bool OpenMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY);
+    // One click of a measure in `mode`: ends[0..1] the first end, ends[2..3]
+    // the second. True when the click closed the measure (mode unchecked,
+    // the dialog shown on top).
+    bool MeasureClick(Qt::MouseButton button, RadioButton* mode, int x, int y,
+                      const std::array<QLineEdit*, 4>& ends, QLineEdit* length);
     // Erases a band left by a measure begun and not finished.
     void EndPendingMeasure();
 };

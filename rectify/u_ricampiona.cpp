@@ -99,8 +99,13 @@ void WriteBilinear(const RasterView& src, const SampleBlock& s, int n, uint32_t*
 }
 
 #if defined(__x86_64__)
+// clang takes the target through an attribute on every function of the block.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 // The same blend with the eight channels of a pixel pair in one register:
 // first down the columns (b), then across (a).
 void WriteBilinearAvx2(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
@@ -145,7 +150,11 @@ void WriteNearestAvx2(const RasterView& src, const SampleBlock& s, int n, uint32
     }
     for (; k < n; ++k) out[k] = s.ix[k] == kBlackPixel ? kBlack : src.Row(s.iy[k])[s.ix[k]];
 }
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif
 
 using Writer = void (*)(const RasterView&, const SampleBlock&, int, uint32_t*);

@@ -11,14 +11,9 @@
 #include "rectify/u_anteprima.h"
 #include "rectify/u_corretta.h"
 #include "tables/u_omnia_ui.h"
-#include "tables/u_stringhe.h"
 #include "view/u_limiti.h"
 
 namespace {
-QString Fixed(long double v, int precision, int decimals) {
-    return QString::fromStdString(FormatFixed(v, precision, decimals));
-}
-
 // Below this a preview is too small to be worth a window.
 constexpr int kMinPreviewSide = 20;
 }  // namespace
@@ -60,9 +55,7 @@ TFormScala::TFormScala(QWidget* parent)
     connect(Edit2, &QLineEdit::textChanged, this, &TFormScala::Edit2Change);
 }
 
-ScaleInputs TFormScala::ReadScale() const {
-    return {TextToReal(Edit1->text().toStdString()), TextToReal(Edit2->text().toStdString())};
-}
+ScaleInputs TFormScala::ReadScale() const { return {EditReal(Edit1), EditReal(Edit2)}; }
 
 bool TFormScala::ShowOutputSize(long double s) {
     const AreaInputs a = FormLimiti->ReadArea();
@@ -70,11 +63,11 @@ bool TFormScala::ShowOutputSize(long double s) {
     const OutputSize size = ComputeOutputSize(a.Xin, a.Yin, a.Xfin, a.Yfin, s);
     const long double w = std::fabs(a.Xfin - a.Xin), h = std::fabs(a.Yin - a.Yfin);
     if (guard.Faulted() || size.W < 0 || size.H < 0) {
-        ShowErrorBox(this, "Dimensione dell'immagine corretta non calcolabile per questo pixel.");
+        RefuseOutputSize(this);
         return false;
     }
     Label6->setText(QString("%1 x %2").arg(size.W).arg(size.H));
-    Label7->setText(Fixed(w, 10, 3) + " x " + Fixed(h, 10, 3));
+    Label7->setText(FixedText(w, 10, 3) + " x " + FixedText(h, 10, 3));
     Label6->show();
     Label7->show();
     Label6->repaint();
@@ -89,7 +82,7 @@ void TFormScala::Edit1Change() {
     FpGuard guard;
     const long double d = 2.54L / s;
     if (guard.Faulted() || !std::isfinite(d) || !ShowOutputSize(s)) return;
-    Edit2->setText(Fixed(d, 10, 3));
+    Edit2->setText(FixedText(d, 10, 3));
     FormPrincipale->cb_scala->SetChecked(true);
     NormalizeEditDecimal(Edit1);
 }
@@ -101,8 +94,7 @@ void TFormScala::Edit2Change() {
     FpGuard guard;
     const long double s = 2.54L / d;
     if (guard.Faulted() || s == 0 || !std::isfinite(s) || !ShowOutputSize(s)) return;
-    Edit1->setText(Fixed(s, 12, 6));
-    NormalizeEditDecimal(Edit1);
+    SetNormalized(Edit1, FixedText(s, 12, 6));
     FormPrincipale->cb_scala->SetChecked(true);
 }
 

@@ -115,7 +115,8 @@ void AppendPixelPoint(IGrid& grid, const std::string& name, long long x, long lo
 
 void AppendMetricPoint(IGrid& grid, const std::string& name, long double X, long double Y) {
     grid.SetColCount(3);
-    AppendPoint(grid, name, FormatFixed(X, 10, 3), FormatFixed(Y, 10, 3));
+    AppendPoint(grid, name, FormatFixed(X, PrecisionKeepingDecimals(X, 10, 3), 3),
+                FormatFixed(Y, PrecisionKeepingDecimals(Y, 10, 3), 3));
 }
 
 void DeleteTableRow(IGrid& grid, int k) {

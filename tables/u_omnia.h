@@ -23,6 +23,8 @@ void ClearColumn(IGrid& grid, int col);
 // typed there cannot join a table that is loaded or built into the grid.
 void ClearGrid(IGrid& grid);
 void AppendPixelPoint(IGrid& grid, const std::string& name, long long x, long long y);
+// X and Y with three decimals, to ten significant digits or more when the
+// integer part needs them; the grid gets three columns.
 void AppendMetricPoint(IGrid& grid, const std::string& name, long double X, long double Y);
 // Removes table row k (columns 0..2 move up) and sets the row count to the
 // old point count. k past the table removes the last point; with one point

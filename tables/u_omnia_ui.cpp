@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 #include "platform/fileio.h"
 #include "tables/u_omnia.h"
@@ -95,6 +96,53 @@ void NormalizeEditDecimal(QLineEdit* edit) {
     // history of a field being typed in stay where they are.
     const QString text = QString::fromStdString(NormalizeDecimalText(edit->text().toStdString()));
     if (text != edit->text()) edit->setText(text);
+}
+
+long double EditReal(const QLineEdit* edit) { return TextToReal(edit->text().toStdString()); }
+
+QString FixedText(long double value, int precision, int decimals) {
+    return QString::fromStdString(FormatFixed(value, precision, decimals));
+}
+
+void SetNormalized(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    NormalizeEditDecimal(edit);
+}
+
+namespace {
+long long IntOf(const QString& text) { return ParseInt(text.toStdString()); }
+}  // namespace
+
+void CountOnName(QLineEdit* name) {
+    const long long n = IntOf(name->text());
+    name->setText(QString::number(n < LLONG_MAX ? n + 1 : n));
+}
+
+void WritePressedRow(StringGrid& grid, const StatusBar& status, QLineEdit* name, QLineEdit* x,
+                     QLineEdit* y) {
+    const long long k = IntOf(status.Panel(1));
+    // Row 0 holds the titles: without a pressed row nothing is written.
+    if (k < 1 || k > INT_MAX) return;
+    grid.SetCells(0, int(k), name->text());
+    grid.SetCells(1, int(k), x->text());
+    grid.SetCells(2, int(k), y->text());
+}
+
+bool DeletePressedRow(StringGrid& grid, StatusBar& status, int k) {
+    status.SetPanel(1, QString::number(k));
+    // A press below the table deletes nothing: the row routine would take
+    // the last point (or the only one) in its place.
+    if (k < 1 || k > CountPoints(grid)) return false;
+    DeleteTableRow(grid, k);
+    return true;
+}
+
+void LoadPressedRow(const StringGrid& grid, StatusBar& status, int k, QLineEdit* name, QLineEdit* x,
+                    QLineEdit* y) {
+    status.SetPanel(1, QString::number(k));
+    name->setText(grid.Cells(0, k));
+    x->setText(grid.Cells(1, k));
+    y->setText(grid.Cells(2, k));
 }
 
 StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int>& widths,

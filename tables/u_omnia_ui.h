@@ -30,6 +30,27 @@ bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& ke
 
 // The first "," of the edit's text becomes ".".
 void NormalizeEditDecimal(QLineEdit* edit);
+// The edit's text as a real (TextToReal).
+long double EditReal(const QLineEdit* edit);
+// FormatFixed as a QString, for the windows' fields and labels.
+QString FixedText(long double value, int precision, int decimals);
+// The text written into the edit, then its first "," made ".".
+void SetNormalized(QLineEdit* edit, const QString& text);
+
+// The row commands of the point tables (image points, DXF points): the
+// edits hold name, x, y; panel 1 of the table's status bar the row pressed
+// for delete or edit.
+// The next point's name: the leading digits of this one counted on.
+void CountOnName(QLineEdit* name);
+// The edits written over the pressed row; nothing without a pressed row.
+void WritePressedRow(StringGrid& grid, const StatusBar& status, QLineEdit* name, QLineEdit* x,
+                     QLineEdit* y);
+// Row k noted as pressed and deleted when it holds a point (a press below
+// the points deletes nothing). True when a row went.
+bool DeletePressedRow(StringGrid& grid, StatusBar& status, int k);
+// Row k noted as pressed and its cells copied into the edits.
+void LoadPressedRow(const StringGrid& grid, StatusBar& status, int k, QLineEdit* name, QLineEdit* x,
+                    QLineEdit* y);
 
 // A grid that fills its tool window's body, with the given design values.
 StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int>& widths,

@@ -328,6 +328,16 @@ std::string FormatFixed(long double value, int precision, int decimals) {
     return out;
 }
 
+int PrecisionKeepingDecimals(long double value, int minimum, int decimals) {
+    constexpr int kMostReliable = 18;
+    // Half a unit of the last decimal first: 9999999.9996 shows as 10000000.000.
+    const long double magnitude = std::fabs(value) + 0.5L * std::pow(10.0L, -decimals);
+    int digits = 1;
+    for (long double limit = 10; magnitude >= limit && digits <= kMostReliable; limit *= 10)
+        ++digits;
+    return std::max(minimum, std::min(digits + std::max(decimals, 0), kMostReliable));
+}
+
 std::string FormatFixedField(long double value, int width, int decimals) {
     std::string text = FormatFixed(value, 18, decimals);
     if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), ' ');

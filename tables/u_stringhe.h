@@ -50,6 +50,12 @@ long double TextToReal(std::string_view text);
 // arises from the fixed form (small values show as 0.000). No "-0".
 std::string FormatFixed(long double value, int precision, int decimals);
 
+// The precision FormatFixed needs to show `value` with all its `decimals`
+// decimals: `minimum`, or more when the integer part needs it (national-grid
+// coordinates have seven digits before the point), at most 18, what an
+// extended real holds reliably. Beyond that the exponent form shows.
+int PrecisionKeepingDecimals(long double value, int minimum, int decimals);
+
 // A fixed-width real field: FormatFixed with 18 significant digits (what an
 // extended real holds reliably), right-aligned by leading blanks in a field of
 // `width` characters; a longer text is kept whole.

@@ -1,7 +1,5 @@
 #include "tables/u_tabimm.h"
 
-#include <climits>
-
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "tables/u_omnia.h"
@@ -85,16 +83,9 @@ void TFormTabImm::Registrapunto1Click() {
         AppendPixelPoint(*StringGrid1, Edit1->text().toStdString(), x, y);
         RedrawImagePoints();
         // The next name counts on from the leading digits of this one.
-        const long long n = IntOf(Edit1->text());
-        Edit1->setText(QString::number(n < LLONG_MAX ? n + 1 : n));
+        CountOnName(Edit1);
     } else if (collima && edita) {
-        const long long k = IntOf(StatusBar1->Panel(1));
-        // Row 0 holds the titles: without a pressed row nothing is written.
-        if (k >= 1 && k <= INT_MAX) {
-            StringGrid1->SetCells(0, int(k), Edit1->text());
-            StringGrid1->SetCells(1, int(k), Edit2->text());
-            StringGrid1->SetCells(2, int(k), Edit3->text());
-        }
+        WritePressedRow(*StringGrid1, *StatusBar1, Edit1, Edit2, Edit3);
         RedrawImagePoints();
         FormPrincipale->rb_edita->SetChecked(false);
     }
@@ -118,23 +109,14 @@ void TFormTabImm::Editapunto1Click() {
 void TFormTabImm::StringGrid1MouseDown(Qt::MouseButton) {
     const int k = StringGrid1->Selection().top;
     if (FormPrincipale->rb_elimina->Checked()) {
-        StatusBar1->SetPanel(1, QString::number(k));
-        // A press below the table deletes nothing: the row routine would
-        // take the last point (or the only one) in its place.
-        const long long row = IntOf(StatusBar1->Panel(1));
-        if (row >= 1 && row <= CountPoints(*StringGrid1)) {
-            DeleteTableRow(*StringGrid1, int(row));
+        if (DeletePressedRow(*StringGrid1, *StatusBar1, k)) {
             RestoreCleanPicture();
             DrawTablePoints(*StringGrid1);
         }
         FormPrincipale->rb_elimina->SetChecked(false);
     }
-    if (FormPrincipale->rb_edita->Checked()) {
-        StatusBar1->SetPanel(1, QString::number(k));
-        Edit1->setText(StringGrid1->Cells(0, k));
-        Edit2->setText(StringGrid1->Cells(1, k));
-        Edit3->setText(StringGrid1->Cells(2, k));
-    }
+    if (FormPrincipale->rb_edita->Checked())
+        LoadPressedRow(*StringGrid1, *StatusBar1, k, Edit1, Edit2, Edit3);
     FormPrincipale->StatusBar1->SetPanel(MainPanel::EditTool, "");
 }
 

@@ -3,6 +3,7 @@
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "geometric/u_geom.h"
+#include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
 #include "view/u_immagine.h"
 #include "view/u_vista.h"
@@ -36,8 +37,7 @@ TFormLimiti::TFormLimiti(QWidget* parent)
 }
 
 AreaInputs TFormLimiti::ReadArea() const {
-    auto real = [](const QLineEdit* e) { return TextToReal(e->text().toStdString()); };
-    return {real(Edit1), real(Edit2), real(Edit3), real(Edit4)};
+    return {EditReal(Edit1), EditReal(Edit2), EditReal(Edit3), EditReal(Edit4)};
 }
 
 long long CornerOrdinate(long long row, long long height, bool analytic) {

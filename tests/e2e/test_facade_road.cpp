@@ -22,7 +22,7 @@
 #include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
-#include "tests/e2e/facade_road.h"
+#include "tests/e2e/facade_clicks.h"
 #include "tests/gui_fixture.h"
 #include "view/u_immagine.h"
 #include "view/u_limiti.h"
@@ -88,7 +88,7 @@ void FacadeRoad::CollimateAndEstimate() {
     main_->Action("Visualizza6")->trigger();
     FormTabImm->Command("Iniziacollimazione1")->trigger();
     for (const FacadeTarget& t : FacadeTargets()) {
-        Click(ImageWindow->Image1, Seen(t.X, t.Y));
+        Click(Seen(t.X, t.Y));
         FormTabImm->Command("Registrapunto1")->trigger();
     }
     DialogSeam::PresetFileName(Sample("facciata.ogg"));
@@ -134,7 +134,7 @@ void FacadeRoad::RectifyBy(const char* interpolation) {
 void FacadeRoad::ChooseAreaAndPixel() {
     main_->Action("Selezionaarearicampionamento1")->trigger();
     for (const auto& [X, Y] : std::array<PlanePoint, 4>{{{1, 1}, {19, 1}, {19, 11}, {1, 11}}})
-        Click(ImageWindow->Image1, Seen(X, Y));
+        Click(Seen(X, Y));
     ASSERT_TRUE(main_->cb_area->Checked());
     EXPECT_NEAR(double(Xin()), 1, 0.02);
     EXPECT_NEAR(double(Yin()), 11, 0.02);

@@ -15,7 +15,7 @@
 #include "rectify/u_corretta.h"
 #include "rectify/u_rapporto.h"
 #include "tables/u_stringhe.h"
-#include "tests/e2e/facade_road.h"
+#include "tests/e2e/facade_clicks.h"
 #include "tests/gui_fixture.h"
 #include "view/u_immagine.h"
 #include "view/u_limiti.h"
@@ -23,8 +23,8 @@
 namespace {
 
 void Segment(PlanePoint from, PlanePoint to) {
-    Click(ImageWindow->Image1, Seen(from.x, from.y));
-    Click(ImageWindow->Image1, Seen(to.x, to.y));
+    Click(Seen(from.x, from.y));
+    Click(Seen(to.x, to.y));
 }
 
 const FacadeEdge& Edge(const std::string& name) {
@@ -58,7 +58,7 @@ TEST_F(RatioRoad, FacadeRectifiedAtTheChosenPixelSize) {
     main_->Action("Selezionaarearicampionamento1")->trigger();
     for (PlanePoint corner :
          {PlanePoint{1, 1}, PlanePoint{19, 1}, PlanePoint{19, 11}, PlanePoint{1, 11}})
-        Click(ImageWindow->Image1, Seen(corner.x, corner.y));
+        Click(Seen(corner.x, corner.y));
     ASSERT_TRUE(main_->cb_area->Checked());
     main_->Action("Vek2")->trigger();
     ASSERT_TRUE(FormRapporto->isVisible());

@@ -24,9 +24,9 @@ bool IsNumberCell(const std::string& s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const std::string keyword = kLayouts[data[0] % kLayoutCount];
-    std::vector<TablePoint> points;
-    const TableIo io =
-        ReadTableFile(fuzz::WriteScratch(".tab", data + 1, size - 1), keyword, points);
+    TableRead read;
+    const TableIo io = ReadTableFile(fuzz::WriteScratch(".tab", data + 1, size - 1), keyword, read);
+    const std::vector<TablePoint>& points = read.points;
     fuzz::Check(io == TableIo::Ok, "a readable file reads");
     fuzz::Check(points.size() <= static_cast<size_t>(MaxTablePoints), "at most 500 points");
     for (const TablePoint& p : points) {
@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Saved and read again, the table comes back as the grid shows it.
     const std::string writer = keyword == "nxy_1" ? "nxy" : keyword;
-    const std::vector<TablePoint> again = ParseTableText(TableFileText(grid, writer), keyword);
+    const std::vector<TablePoint> again =
+        ParseTableText(TableFileText(grid, writer), keyword).points;
     for (int r = 1; r <= n; ++r) {
         const TablePoint& p = again.at(r - 1);
         fuzz::Check(p.name == grid.Cell(0, r), "a name survives a save");

@@ -147,6 +147,24 @@ TEST_F(ParallelLines, VanishingPointsAreShownAndTheLinesProlonged) {
     EXPECT_EQ(FormLimiti->Edit2->text(), FormLimiti->Edit4->text());
 }
 
+// Nearly parallel verticals put their vanishing point far away: its
+// coordinates still show whole, side by side.
+TEST_F(ParallelLines, AFarVanishingPointShowsWhole) {
+    OpenPicture(Ground());
+    Command("Rettevertivali1");
+    Line({10, 470}, {11, 10});
+    Line({630, 470}, {631, 11});
+    Command("Retteorizzontali1");
+    Line({50, 450}, {600, 440});
+    Line({60, 200}, {590, 215});
+    Command("Calcolopuntidifuga1");
+    ASSERT_GE(FormGeom->Edit2->text().size(), 12) << FormGeom->Edit2->text().toStdString();
+    for (QLineEdit* e : {FormGeom->Edit1, FormGeom->Edit2})
+        EXPECT_GE(e->width(), e->fontMetrics().horizontalAdvance(e->text()) + 8);
+    EXPECT_GT(FormGeom->Edit2->x(), FormGeom->Edit1->geometry().right());
+    EXPECT_LE(FormGeom->Edit2->geometry().right(), FormGeom->Body()->width());
+}
+
 TEST_F(ParallelLines, AParallelFamilyIsRefused) {
     OpenPicture(Ground());
     Command("Rettevertivali1");

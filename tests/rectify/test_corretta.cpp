@@ -59,10 +59,14 @@ TEST_P(RectifiedReadout, PointerShowsObjectCoordinates) {
 
 INSTANTIATE_TEST_SUITE_P(
     Methods, RectifiedReadout,
-    ::testing::Values(Readout{"analytic", true, "100", {50, 100}, "100.500", "199.000"},
-                      Readout{"geometric", false, "100", {10, 390}, "0.200", "0.200"},
-                      Readout{
-                          "eightDigits", true, "1234567.891", {0, 0}, "1234567.900", "200.000"}),
+    ::testing::Values(
+        Readout{"analytic", true, "100", {50, 100}, "100.500", "199.000"},
+        Readout{"geometric", false, "100", {10, 390}, "0.200", "0.200"},
+        // Millimetres kept whatever the integer part needs;
+        // past 18 digits the exponent form.
+        Readout{"nationalGrid", true, "5012345.678", {1, 0}, "5012345.688", "200.000"},
+        Readout{"tenThousandKm", true, "10000000.12", {0, 2}, "10000000.120", "199.980"},
+        Readout{"exponent", true, "1e19", {0, 0}, "1E19", "200.000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // From the readouts (100.500, 199.000) to (103.500, 195.000): 5 m.

@@ -11,6 +11,7 @@
 
 #include "rectify/u_ricampiona.h"
 #include "rectify/u_ricampiona_mappa.h"
+#include "tests/grid_shift.h"
 
 namespace {
 
@@ -171,8 +172,10 @@ INSTANTIATE_TEST_SUITE_P(Examples, ResampleExample, testing::ValuesIn(Examples()
 // Random homographies. Half of them are affine on a decimal grid (pixel size
 // 0.1, limits in tenths, coefficients in halves and quarters), so that many
 // positions fall on integers and half-pixels in exact arithmetic, where
-// double and 80-bit roundings part and the fast mapping must defer.
-ResampleGeometry RandomGeometry(std::mt19937_64& gen, int sw, int sh, bool grid) {
+// double and 80-bit roundings part and the fast mapping must defer. Far
+// geometries have their object plane moved into a national grid
+// (1 500 km east, 5 000 km north), where X and Y carry seven integer digits.
+ResampleGeometry RandomGeometry(std::mt19937_64& gen, int sw, int sh, bool grid, bool far = false) {
     std::uniform_real_distribution<double> u(-1, 1);
     std::uniform_int_distribution<int> k(-8, 8);
     ResampleGeometry g;
@@ -210,6 +213,14 @@ ResampleGeometry RandomGeometry(std::mt19937_64& gen, int sw, int sh, bool grid)
     }
     g.X2 = g.X1 + A;
     g.Y2 = g.Y1 + B;
+    if (far) {
+        const long double X0 = 1500000, Y0 = 5000000;
+        g.model = ShiftInput(g.model, X0, Y0);
+        g.X1 += X0;
+        g.X2 += X0;
+        g.Y1 += Y0;
+        g.Y2 += Y0;
+    }
     return g;
 }
 
@@ -218,7 +229,7 @@ TEST(ResampleFast, ChoosesTheSamePixelsAsTheExtendedComputation) {
     int onBoundary = 0;
     for (int trial = 0; trial < 120; ++trial) {
         const int sw = 40 + trial % 7 * 13, sh = 30 + trial % 5 * 11;
-        const ResampleGeometry g = RandomGeometry(gen, sw, sh, trial % 2 == 0);
+        const ResampleGeometry g = RandomGeometry(gen, sw, sh, trial % 2 == 0, trial % 3 == 2);
         const OutputSize size = ComputeOutputSize(g.X1, g.Y1, g.X2, g.Y2, g.s, g.fx, g.fy);
         for (Interpolation kind : {Interpolation::Nearest, Interpolation::Bilinear})
             for (bool vectorised : {true, false}) {

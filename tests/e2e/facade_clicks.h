@@ -1,21 +1,24 @@
-// What both roads on the sample facade share: the photograph's pixel of an
-// object point, a press as a user makes it, and the comparison of a
-// rectified picture with the facade's true painted texture.
+// The sample facade's files, the clicks a surveyor makes on its photograph
+// and on the rectified picture, and the comparison of a rectified picture
+// with the facade's true painted texture, shared by the end-to-end roads.
 #pragma once
 
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QString>
 #include <QTest>
 #include <array>
 #include <cmath>
 #include <functional>
 
+#include "app/u_forms.h"
 #include "samples/facade.h"
+#include "view/u_immagine.h"
 
 inline QString Sample(const char* name) { return QString(VEK_SAMPLES_DIR) + "/" + name; }
 
-// The photograph's pixel nearest to where the camera saw an object point.
+// The photograph pixel nearest to where the camera saw an object point.
 inline QPoint Seen(long double X, long double Y) {
     const std::optional<PlanePoint> p = ObjectToImage(X, Y);
     return p ? QPoint(int(std::lround(double(p->x))), int(std::lround(double(p->y)))) : QPoint();
@@ -29,11 +32,15 @@ inline void MoveTo(QWidget* picture, QPoint p) {
     QApplication::sendEvent(picture, &move);
 }
 
+// A left click on a picture, the pointer moved there first.
 inline void Click(QWidget* picture, QPoint p) {
     MoveTo(picture, p);
     QTest::mousePress(picture, Qt::LeftButton, {}, p);
     QTest::mouseRelease(picture, Qt::LeftButton, {}, p);
 }
+
+// A left click on the source image window.
+inline void Click(QPoint p) { Click(ImageWindow->Image1, p); }
 
 // Object point of a rectified pixel (column, row); false leaves it out.
 using PixelToObject = std::function<bool(int c, int r, long double& X, long double& Y)>;
