@@ -263,11 +263,14 @@ int main(int argc, char** argv) {
     TFormPrincipale* main = CreateApplicationWindows();
     main->showMaximized();
     FormAbout->show();
-    scenes.at(argv[1])();
-    if (!DialogSeam::Messages().isEmpty())
-        qWarning("%s", qPrintable(DialogSeam::Messages().join("\n")));
-
-    QTimer::singleShot(2000, [&] {
+    // The scene once the window manager has mapped and maximized the main
+    // window, so that the tool windows are placed against its final frame.
+    QTimer::singleShot(1000, [&] {
+        scenes.at(argv[1])();
+        if (!DialogSeam::Messages().isEmpty())
+            qWarning("%s", qPrintable(DialogSeam::Messages().join("\n")));
+    });
+    QTimer::singleShot(3000, [&] {
         QGuiApplication::primaryScreen()->grabWindow(0).save(out, "PNG");
         app.quit();
     });

@@ -17,7 +17,7 @@ for size in 1920x1080 1366x768; do
   sleep 1
   DISPLAY="$display" openbox &
   wm=$!
-  sleep 1
+  sleep 3  # the window manager in place before the first window maps
   for scene in "${scenes[@]}"; do
     if [ "$size" = 1366x768 ] && [ "$scene" != image ] && [ "$scene" != results ]; then continue; fi
     DISPLAY="$display" QT_QPA_PLATFORM=xcb build/screenshot_scenes "$scene" "docs/$scene-$size.png"
