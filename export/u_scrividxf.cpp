@@ -14,6 +14,21 @@ void Line(std::string& out, std::string_view text) {
 
 void Real(std::string& out, long double value) { Line(out, FormatFixedField(value, 14, 6)); }
 
+// The records every entity starts with: its kind, layer and position.
+void EntityStart(std::string& out, std::string_view kind, std::string_view layer, long double x,
+                 long double y, long double z) {
+    Line(out, "  0");
+    Line(out, kind);
+    Line(out, "  8");
+    Line(out, layer);
+    Line(out, " 10");
+    Real(out, x);
+    Line(out, " 20");
+    Real(out, y);
+    Line(out, " 30");
+    Real(out, z);
+}
+
 }  // namespace
 
 void DxfBegin(std::string& out) {
@@ -25,30 +40,12 @@ void DxfBegin(std::string& out) {
 
 void DxfPoint(std::string& out, std::string_view layer, long double x, long double y,
               long double z) {
-    Line(out, "  0");
-    Line(out, "POINT");
-    Line(out, "  8");
-    Line(out, layer);
-    Line(out, " 10");
-    Real(out, x);
-    Line(out, " 20");
-    Real(out, y);
-    Line(out, " 30");
-    Real(out, z);
+    EntityStart(out, "POINT", layer, x, y, z);
 }
 
 void DxfText(std::string& out, std::string_view layer, std::string_view text, long double x,
              long double y, long double z, long double height) {
-    Line(out, "  0");
-    Line(out, "TEXT");
-    Line(out, "  8");
-    Line(out, layer);
-    Line(out, " 10");
-    Real(out, x);
-    Line(out, " 20");
-    Real(out, y);
-    Line(out, " 30");
-    Real(out, z);
+    EntityStart(out, "TEXT", layer, x, y, z);
     Line(out, " 40");
     Real(out, height);
     Line(out, "  1");

@@ -13,7 +13,10 @@
 #include <functional>
 
 #include "app/u_forms.h"
+#include "app/u_principale.h"
+#include "platform/dialogs.h"
 #include "samples/facade.h"
+#include "tables/u_tabimm.h"
 #include "view/u_immagine.h"
 
 inline QString Sample(const char* name) { return QString(VEK_SAMPLES_DIR) + "/" + name; }
@@ -41,6 +44,20 @@ inline void Click(QWidget* picture, QPoint p) {
 
 // A left click on the source image window.
 inline void Click(QPoint p) { Click(ImageWindow->Image1, p); }
+
+// Opens the sample photograph and collimates the 12 targets where the
+// camera saw them, each registered with its automatic number.
+inline void OpenAndCollimateTargets(TFormPrincipale* main) {
+    DialogSeam::PresetFileName(Sample("facciata.jpg"));
+    main->Action("Apri1")->trigger();
+    if (!ImageWindow) return;
+    main->Action("Visualizza6")->trigger();
+    FormTabImm->Command("Iniziacollimazione1")->trigger();
+    for (const FacadeTarget& t : FacadeTargets()) {
+        Click(Seen(t.X, t.Y));
+        FormTabImm->Command("Registrapunto1")->trigger();
+    }
+}
 
 // Object point of a rectified pixel (column, row); false leaves it out.
 using PixelToObject = std::function<bool(int c, int r, long double& X, long double& Y)>;

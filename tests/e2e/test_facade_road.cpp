@@ -82,15 +82,8 @@ protected:
 
 void FacadeRoad::CollimateAndEstimate() {
     ChooseAnalytic();
-    DialogSeam::PresetFileName(Sample("facciata.jpg"));
-    main_->Action("Apri1")->trigger();
+    OpenAndCollimateTargets(main_);
     ASSERT_TRUE(ImageWindow);
-    main_->Action("Visualizza6")->trigger();
-    FormTabImm->Command("Iniziacollimazione1")->trigger();
-    for (const FacadeTarget& t : FacadeTargets()) {
-        Click(Seen(t.X, t.Y));
-        FormTabImm->Command("Registrapunto1")->trigger();
-    }
     DialogSeam::PresetFileName(Sample("facciata.ogg"));
     main_->Action("Carica5")->trigger();
     FormTabFot->Command("Creafilefot1")->trigger();
