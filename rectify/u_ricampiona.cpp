@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "rectify/u_ricampiona_mappa.h"
+#include "rectify/u_simd.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -99,13 +100,7 @@ void WriteBilinear(const RasterView& src, const SampleBlock& s, int n, uint32_t*
 }
 
 #if defined(__x86_64__)
-// clang takes the target through an attribute on every function of the block.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2,fma")
-#endif
+VEK_AVX2_BEGIN
 // The same blend with the eight channels of a pixel pair in one register:
 // first down the columns (b), then across (a).
 void WriteBilinearAvx2(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
@@ -150,11 +145,7 @@ void WriteNearestAvx2(const RasterView& src, const SampleBlock& s, int n, uint32
     }
     for (; k < n; ++k) out[k] = s.ix[k] == kBlackPixel ? kBlack : src.Row(s.iy[k])[s.ix[k]];
 }
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VEK_AVX2_END
 #endif
 
 using Writer = void (*)(const RasterView&, const SampleBlock&, int, uint32_t*);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "rectify/u_simd.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -69,13 +71,7 @@ bool HasAvx2() {
 }
 
 #if defined(__x86_64__)
-// clang takes the target through an attribute on every function of the block.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2,fma")
-#endif
+VEK_AVX2_BEGIN
 // Four columns at a time; the same choices as RowMapper::MapScalar. Returns
 // the undecided lanes of the block as bits in undecided[].
 void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& ly, bool bilinear,
@@ -138,11 +134,7 @@ void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& 
         undecided[k >> 6] |= open << (k & 63);
     }
 }
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VEK_AVX2_END
 #endif
 
 }  // namespace
