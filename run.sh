@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./setup_deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target vek
+command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j"$(nproc)" --target vek
 exec ./build/vek "$@"

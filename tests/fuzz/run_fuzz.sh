@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang in build-fuzz/ and runs each of them for
-# a bounded time (FUZZ_SECONDS, default 30) from its seed corpus. Without
+# Builds the fuzz targets with clang in build-fuzz/ (preset fuzz) and runs each
+# of them for a bounded time (FUZZ_SECONDS, default 30) from its seed corpus. Without
 # clang and its libFuzzer runtime it says so and does nothing.
 #   tests/fuzz/run_fuzz.sh                  every target, 30 s each
 #   FUZZ_SECONDS=3600 tests/fuzz/run_fuzz.sh fuzz_bmp   one target, an hour
@@ -19,11 +19,9 @@ if ! command -v clang++ >/dev/null ||
   exit 0
 fi
 
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build-fuzz -DVEK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
+command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)" --target "${targets[@]}"
 
 for t in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$t"
