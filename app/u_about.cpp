@@ -7,6 +7,7 @@
 
 #include "app/u_forms.h"
 #include "app/u_principale.h"
+#include "platform/fonts.h"
 
 TFormAbout::TFormAbout(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
@@ -20,10 +21,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     setPalette(pal);
     auto* name = new QLabel("Vek", this);
     name->setObjectName("Label1");
-    QFont f("Times New Roman");
-    f.setPixelSize(48);
-    f.setBold(true);
-    name->setFont(f);
+    name->setFont(LabelFont(LabelWeight::Bold, 48));
     name->setStyleSheet("color: white");
     name->setAlignment(Qt::AlignCenter);
     name->setGeometry(0, 20, 329, 80);

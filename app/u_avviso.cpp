@@ -42,8 +42,7 @@ const char* NoticeText(const QString& number) {
 TFormAvviso::TFormAvviso(QWidget* parent) : ToolWindow("FormAvviso", "Avviso", parent) {
     resize(376, 101);
     setFont(DesignFont());
-    QFont label("Times New Roman");
-    label.setPixelSize(13);
+    const QFont label = LabelFont(LabelWeight::Regular);
     Label2 = new QLabel("Attenzione :", Body());
     Label2->setObjectName("Label2");
     Label2->setFont(label);

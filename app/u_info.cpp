@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "platform/fonts.h"
+
 TFormInfo::TFormInfo(QWidget* parent) : ToolWindow("FormInfo", "Informazioni", parent) {
     resize(300, 240);
     Body()->setAutoFillBackground(true);
@@ -9,10 +11,7 @@ TFormInfo::TFormInfo(QWidget* parent) : ToolWindow("FormInfo", "Informazioni", p
     pal.setColor(QPalette::Window, QColor(0, 0, 128));
     Body()->setPalette(pal);
     auto* name = new QLabel("Vek", Body());
-    QFont big("Times New Roman");
-    big.setPixelSize(48);
-    big.setBold(true);
-    name->setFont(big);
+    name->setFont(LabelFont(LabelWeight::Bold, 48));
     name->setStyleSheet("color: white");
     name->setGeometry(20, 10, 260, 60);
     auto* text = new QLabel(

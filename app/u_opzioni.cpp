@@ -9,6 +9,7 @@
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "export/U_tabptidxf.h"
+#include "platform/fonts.h"
 
 void SetSwatch(QLineEdit* swatch, const QColor& c) {
     QPalette pal = swatch->palette();
@@ -30,8 +31,7 @@ QSpinBox* MakeSpin(const QString& name, QWidget* parent, int lo, int hi, int val
 
 TFormOpzioni::TFormOpzioni(QWidget* parent) : ToolWindow("FormOpzioni", "Opzioni ...", parent) {
     resize(269, 287);
-    QFont labelFont("Times New Roman");
-    labelFont.setPixelSize(13);
+    const QFont labelFont = LabelFont(LabelWeight::Regular);
     int y = 8;
     auto row = [&](const QString& caption, QWidget* control) {
         auto* l = new QLabel(caption, Body());

@@ -17,16 +17,14 @@
 
 namespace {
 
-std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
-
 // Where the marks go: the frame of the checked method, read from the windows
 // at the moment of drawing; none without a method.
 std::optional<ObjectFrame> MethodFrame() {
     if (FormPrincipale->rb_an->Checked())
-        return AnalyticObjectFrame(TextOf(FormLimiti->Edit1), TextOf(FormLimiti->Edit4),
-                                   TextOf(FormScala->Edit1));
+        return AnalyticObjectFrame(FieldText(FormLimiti->Edit1), FieldText(FormLimiti->Edit4),
+                                   FieldText(FormScala->Edit1));
     if (FormPrincipale->rb_geom->Checked())
-        return GeometricObjectFrame(TextOf(FormRapporto->Edit6));
+        return GeometricObjectFrame(FieldText(FormRapporto->Edit6));
     return std::nullopt;
 }
 
@@ -92,9 +90,9 @@ void TFormTabPtiDxf::Registrapunto1Click() {
     const bool dxf = FormPrincipale->rb_dxf->Checked();
     const bool edita = FormPrincipale->rb_edita->Checked();
     if (method && dxf && !edita) {
-        const long double x = TextToReal(TextOf(Edit2)), y = TextToReal(TextOf(Edit3));
+        const long double x = TextToReal(FieldText(Edit2)), y = TextToReal(FieldText(Edit3));
         if (Edit1->text().isEmpty()) Edit1->setText("?");
-        AppendMetricPoint(*StringGrid1, TextOf(Edit1), x, y);
+        AppendMetricPoint(*StringGrid1, FieldText(Edit1), x, y);
         RedrawObjectPoints();
         CountOnName(Edit1);
     } else if (method && dxf && edita) {

@@ -30,8 +30,6 @@ void PauseKeepingWindowsPainted(std::chrono::milliseconds pause) {
     }
 }
 
-std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
-
 }  // namespace
 
 void SetDxfPointPause(std::chrono::milliseconds pause) { pointPause = pause; }
@@ -64,7 +62,8 @@ bool WriteDxfFile(FileDialog& dialog, const QLineEdit* scale, const QLineEdit* h
     QWidget* parent = progress->window();
     if (!dialog.Execute(parent)) return false;
     const std::string path = dialog.FileName.toStdString();
-    DxfDrawing drawing(TextToReal(TextOf(scale)), TextToReal(TextOf(height)), TextOf(layer));
+    DxfDrawing drawing(TextToReal(FieldText(scale)), TextToReal(FieldText(height)),
+                       FieldText(layer));
     const int n = CountPoints(grid);
     progress->setMaximum(n);
     progress->setValue(0);

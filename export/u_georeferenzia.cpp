@@ -10,10 +10,6 @@
 #include "rectify/u_scala.h"
 #include "view/u_limiti.h"
 
-namespace {
-std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
-}  // namespace
-
 TFormGeoreferenzia::TFormGeoreferenzia(QWidget* parent)
     : ToolWindow("FormGeoreferenzia", "File di georeferenziazione", parent),
       SaveDialog1(FileDialog::Save, {}, {}, "tfw") {
@@ -33,9 +29,10 @@ TFormGeoreferenzia::TFormGeoreferenzia(QWidget* parent)
 void TFormGeoreferenzia::ProposeWorldFile() {
     const WorldFileLines lines =
         FormPrincipale->rb_geom->Checked()
-            ? ProposeWorldFileGeometric(TextOf(FormRapporto->Edit6), TextOf(FormPrincipale->Edit6))
-            : ProposeWorldFileAnalytic(TextOf(FormScala->Edit1), TextOf(FormLimiti->Edit1),
-                                       TextOf(FormLimiti->Edit2));
+            ? ProposeWorldFileGeometric(FieldText(FormRapporto->Edit6),
+                                        FieldText(FormPrincipale->Edit6))
+            : ProposeWorldFileAnalytic(FieldText(FormScala->Edit1), FieldText(FormLimiti->Edit1),
+                                       FieldText(FormLimiti->Edit2));
     const auto fields = Lines();
     for (std::size_t k = 0; k < fields.size(); ++k)
         fields[k]->setText(QString::fromStdString(lines[k]));
@@ -45,7 +42,7 @@ void TFormGeoreferenzia::Salvafilegeo1Click() {
     if (!SaveDialog1.Execute(this)) return;
     WorldFileLines lines;
     const auto fields = Lines();
-    for (std::size_t k = 0; k < fields.size(); ++k) lines[k] = TextOf(fields[k]);
+    for (std::size_t k = 0; k < fields.size(); ++k) lines[k] = FieldText(fields[k]);
     const std::string path = SaveDialog1.FileName.toStdString();
     const FileWriteResult written = SaveWorldFile(path, lines);
     if (!written.Ok()) ShowFileWriteError(this, written, path);

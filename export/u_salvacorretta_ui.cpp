@@ -16,9 +16,6 @@ namespace {
 
 QPointer<ImageControl> rectifiedImage;
 
-std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
-std::string TextOf(const QLabel* label) { return label->text().toStdString(); }
-
 // A copy of the picture in the layout the bitmap encoder reads; empty when
 // memory is short.
 Raster ToRaster(const QImage& picture) {
@@ -41,22 +38,22 @@ RectifiedReportInputs RectifiedReportFromWindows(const std::string& bmpPath) {
     in.bmpPath = bmpPath;
     if (FormPrincipale->rb_an->Checked()) {
         in.method = RectificationMethod::Analytic;
-        in.xin = TextOf(FormLimiti->Edit1);
-        in.yin = TextOf(FormLimiti->Edit2);
-        in.xfin = TextOf(FormLimiti->Edit3);
-        in.yfin = TextOf(FormLimiti->Edit4);
-        in.sizePixels = TextOf(FormScala->Label6);
-        in.sizeCm = TextOf(FormScala->Label7);
-        in.resolutionDpi = TextOf(FormScala->Edit2);
-        in.pixelSize = TextOf(FormScala->Edit1);
+        in.xin = FieldText(FormLimiti->Edit1);
+        in.yin = FieldText(FormLimiti->Edit2);
+        in.xfin = FieldText(FormLimiti->Edit3);
+        in.yfin = FieldText(FormLimiti->Edit4);
+        in.sizePixels = FieldText(FormScala->Label6);
+        in.sizeCm = FieldText(FormScala->Label7);
+        in.resolutionDpi = FieldText(FormScala->Edit2);
+        in.pixelSize = FieldText(FormScala->Edit1);
     } else if (FormPrincipale->rb_geom->Checked()) {
         in.method = RectificationMethod::Geometric;
-        in.width = TextOf(FormPrincipale->Edit5);
-        in.height = TextOf(FormPrincipale->Edit6);
-        in.sizePixels = TextOf(FormRapporto->Label9);
-        in.sizeCm = TextOf(FormRapporto->Label11);
-        in.resolutionDpi = TextOf(FormRapporto->Edit7);
-        in.pixelSize = TextOf(FormRapporto->Edit6);
+        in.width = FieldText(FormPrincipale->Edit5);
+        in.height = FieldText(FormPrincipale->Edit6);
+        in.sizePixels = FieldText(FormRapporto->Label9);
+        in.sizeCm = FieldText(FormRapporto->Label11);
+        in.resolutionDpi = FieldText(FormRapporto->Edit7);
+        in.pixelSize = FieldText(FormRapporto->Edit6);
     }
     return in;
 }

@@ -12,6 +12,7 @@
 #include "app/u_stato.h"
 #include "geometric/u_geometrico.h"
 #include "platform/dialogs.h"
+#include "platform/fonts.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
@@ -83,9 +84,7 @@ QPoint FarEnd(const ImageLine& l, const PlanePoint& vp, const QSize& picture) {
 TFormGeom::TFormGeom(QWidget* parent)
     : ToolWindow("FormGeom", "Individua rette parallele", parent) {
     resize(162, 304);
-    QFont bold("Times New Roman");
-    bold.setPixelSize(13);
-    bold.setBold(true);
+    const QFont bold = LabelFont();
     auto label = [&](const QString& name, const QString& text, int y) {
         auto* l = new QLabel(text, Body());
         l->setObjectName(name);
@@ -244,7 +243,7 @@ void TFormGeom::Eliminaultimaretta1Click() {
     }
     auto dropLast = [](StringGrid& grid, QLineEdit* count) {
         EmptyRow(grid, LineRow);
-        const long long n = ParseInt(count->text().toStdString());
+        const long long n = ParseInt(FieldText(count));
         if (n != 0) count->setText(QString::number(n - 1));
     };
     if (main->rb_linee_vert->Checked()) dropLast(*StringGrid1, Edit6);
@@ -360,14 +359,7 @@ void TFormGeom::Calcoloparametri1Click() {
 
 bool ComputeAreaExtent() {
     TFormPrincipale* main = FormPrincipale;
-    const TFormLimiti& area = *FormLimiti;
-    const QLineEdit* xs[4] = {area.Edit5, area.Edit7, area.Edit9, area.Edit11};
-    const QLineEdit* ys[4] = {area.Edit6, area.Edit8, area.Edit10, area.Edit12};
-    AreaCorners c;
-    for (int i = 0; i < 4; ++i) {
-        c.x[i] = ParseInt(xs[i]->text().toStdString());
-        c.y[i] = ParseInt(ys[i]->text().toStdString());
-    }
+    const AreaCorners c = FormLimiti->ReadCorners();
     AreaExtent e;
     if (main->rb_an->Checked()) {
         const AnalyticExtentOutcome o =

@@ -27,6 +27,9 @@ CheckBox::CheckBox(const QString& name, QWidget* parent) : QCheckBox(name, paren
     setObjectName(name);
 }
 
+std::string FieldText(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string FieldText(const QLabel* label) { return label->text().toStdString(); }
+
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text) {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(name);

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include <QRadioButton>
 #include <QWidget>
 #include <initializer_list>
+#include <string>
 
 class QProgressBar;
 class StatusBar;
@@ -33,6 +35,10 @@ public:
     bool Checked() const { return isChecked(); }
     void SetChecked(bool on) { setChecked(on); }
 };
+
+// The text a field or a label shows, for the core's parsers.
+std::string FieldText(const QLineEdit* edit);
+std::string FieldText(const QLabel* label);
 
 // An edit field named after its component.
 QLineEdit* MakeEdit(const QString& name, QWidget* parent, const QString& text = {});

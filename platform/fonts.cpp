@@ -35,6 +35,14 @@ QFont DesignFont() {
     return f;
 }
 
+QFont LabelFont(LabelWeight weight, int pixelSize) {
+    QFont f("Times New Roman");
+    f.setPixelSize(pixelSize);
+    // A regular label leaves the weight unset, so that it is its window's.
+    if (weight == LabelWeight::Bold) f.setBold(true);
+    return f;
+}
+
 QIcon VekIcon() {
     static const bool registered = [] {
         Q_INIT_RESOURCE(vek);  // the resources of a static library

@@ -14,6 +14,11 @@ void MapDesignFonts();
 // "MS Sans Serif" of height -11: 11 pixels whatever the screen's resolution.
 QFont DesignFont();
 
+// The windows' labels are set in "Times New Roman": bold 13 pixels unless
+// asked otherwise (the program's name in the about windows is 48 pixels).
+enum class LabelWeight { Regular, Bold };
+QFont LabelFont(LabelWeight weight = LabelWeight::Bold, int pixelSize = 13);
+
 // Vek's own icon, for every window.
 QIcon VekIcon();
 

@@ -15,7 +15,7 @@
 #include <array>
 
 #include "analytic/u_proiettiva.h"
-#include "view/imagewindow.h"
+#include "view/u_finestra.h"
 #include "view/u_limiti.h"
 
 class QProgressBar;

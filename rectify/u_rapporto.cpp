@@ -8,6 +8,7 @@
 #include "app/u_principale.h"
 #include "geometric/u_geometrico.h"
 #include "platform/dialogs.h"
+#include "platform/fonts.h"
 #include "platform/fpcheck.h"
 #include "rectify/u_anteprima.h"
 #include "rectify/u_corretta.h"
@@ -50,11 +51,8 @@ TFormRapporto::TFormRapporto(QWidget* parent)
 }
 
 void TFormRapporto::BuildControls() {
-    QFont bold("Times New Roman");
-    bold.setPixelSize(13);
-    bold.setBold(true);
-    QFont regular("Times New Roman");
-    regular.setPixelSize(13);
+    const QFont bold = LabelFont();
+    const QFont regular = LabelFont(LabelWeight::Regular);
     auto label = [&](const char* name, const QString& text, QWidget* parent, QRect r,
                      const QFont& font) {
         auto* l = new QLabel(text, parent);

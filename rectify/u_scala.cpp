@@ -7,6 +7,7 @@
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "platform/dialogs.h"
+#include "platform/fonts.h"
 #include "platform/fpcheck.h"
 #include "rectify/u_anteprima.h"
 #include "rectify/u_corretta.h"
@@ -22,9 +23,7 @@ TFormScala::TFormScala(QWidget* parent)
     : ToolWindow("FormScala", "Scala dell'immagine corretta", parent) {
     resize(375, 175);
     setFont(QFont("MS Sans Serif", 8));
-    QFont bold("Times New Roman");
-    bold.setPixelSize(13);
-    bold.setBold(true);
+    const QFont bold = LabelFont();
     auto label = [&](const QString& name, const QString& text, int x, int y, int w) {
         auto* l = new QLabel(text, Body());
         l->setObjectName(name);

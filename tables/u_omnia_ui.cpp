@@ -98,7 +98,7 @@ void NormalizeEditDecimal(QLineEdit* edit) {
     if (text != edit->text()) edit->setText(text);
 }
 
-long double EditReal(const QLineEdit* edit) { return TextToReal(edit->text().toStdString()); }
+long double EditReal(const QLineEdit* edit) { return TextToReal(FieldText(edit)); }
 
 QString FixedText(long double value, int precision, int decimals) {
     return QString::fromStdString(FormatFixed(value, precision, decimals));

@@ -80,7 +80,7 @@ void TFormTabImm::Registrapunto1Click() {
     if (collima && !edita) {
         const long long x = IntOf(Edit2->text()), y = IntOf(Edit3->text());
         if (Edit1->text().isEmpty()) Edit1->setText("?");
-        AppendPixelPoint(*StringGrid1, Edit1->text().toStdString(), x, y);
+        AppendPixelPoint(*StringGrid1, FieldText(Edit1), x, y);
         RedrawImagePoints();
         // The next name counts on from the leading digits of this one.
         CountOnName(Edit1);

@@ -3,7 +3,7 @@
 // checked, and the close that ends the session's work on the photograph.
 #pragma once
 
-#include "view/imagewindow.h"
+#include "view/u_finestra.h"
 
 class TFormImmagine : public ImageWindowBase {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "app/u_forms.h"
 #include "app/u_principale.h"
 #include "geometric/u_geom.h"
+#include "platform/fonts.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
 #include "view/u_immagine.h"
@@ -12,9 +13,7 @@ TFormLimiti::TFormLimiti(QWidget* parent)
     : ToolWindow("FormLimiti", "Area di ricampionamento", parent) {
     resize(169, 176);
     setFont(QFont("MS Sans Serif", 8));
-    QFont bold("Times New Roman");
-    bold.setPixelSize(13);
-    bold.setBold(true);
+    const QFont bold = LabelFont();
     auto row = [&](QLabel*& label, QLineEdit*& edit, int i, const char* caption) {
         label = new QLabel(caption, Body());
         label->setObjectName(QString("Label%1").arg(i));
@@ -38,6 +37,17 @@ TFormLimiti::TFormLimiti(QWidget* parent)
 
 AreaInputs TFormLimiti::ReadArea() const {
     return {EditReal(Edit1), EditReal(Edit2), EditReal(Edit3), EditReal(Edit4)};
+}
+
+AreaCorners TFormLimiti::ReadCorners() const {
+    const QLineEdit* xs[4] = {Edit5, Edit7, Edit9, Edit11};
+    const QLineEdit* ys[4] = {Edit6, Edit8, Edit10, Edit12};
+    AreaCorners c;
+    for (int i = 0; i < 4; ++i) {
+        c.x[i] = ParseInt(FieldText(xs[i]));
+        c.y[i] = ParseInt(FieldText(ys[i]));
+    }
+    return c;
 }
 
 long long CornerOrdinate(long long row, long long height, bool analytic) {
@@ -79,9 +89,9 @@ void FourthCornerBranch(Qt::MouseButtons held, int x, int y) {
     DrawRubberBand(image, StartPoint, QPoint(x, y), PenMode::White);
     StoreCorner(FormLimiti->Edit11, FormLimiti->Edit12, x, y);
     // Back to corner 1 with the same white dash-dot pen: the outline closes.
-    const long long first = ParseInt(FormLimiti->Edit5->text().toStdString());
-    const long long firstRow = CornerRow(ParseInt(FormLimiti->Edit6->text().toStdString()),
-                                         image->Picture().height(), Analytic());
+    const AreaCorners corners = FormLimiti->ReadCorners();
+    const long long first = corners.x[0];
+    const long long firstRow = CornerRow(corners.y[0], image->Picture().height(), Analytic());
     Canvas& canvas = image->canvas();
     canvas.MoveTo(x, y);
     canvas.LineTo(int(first), int(firstRow));

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "geometric/u_geometrico.h"
 #include "platform/controls.h"
 #include "platform/statusbar.h"
 
@@ -32,6 +33,8 @@ public:
 
     // Edit1..Edit4 read as reals.
     AreaInputs ReadArea() const;
+    // The four corners as stored in Edit5..Edit12 (column, ordinate).
+    AreaCorners ReadCorners() const;
 };
 
 // The ordinate a corner at `row` of a picture `height` rows high is stored

@@ -15,12 +15,12 @@ struct CornerOrder {
     const char* name;
     std::array<QPoint, 4> corners;
 };
-class AreaCorners : public RectifyRun, public ::testing::WithParamInterface<CornerOrder> {};
+class AreaCornerOrder : public RectifyRun, public ::testing::WithParamInterface<CornerOrder> {};
 }  // namespace
 
 // Only the minima and maxima count: any order of the same four corners gives
 // the same rectangle, and the analytic ordinate of row 0 is the height.
-TEST_P(AreaCorners, AnyOrderGivesTheSameRectangle) {
+TEST_P(AreaCornerOrder, AnyOrderGivesTheSameRectangle) {
     OpenPicture(TracePicture(640, 480));
     FillUnionTable(kControl, Square);
     const std::array<QPoint, 4>& c = GetParam().corners;
@@ -46,7 +46,7 @@ TEST_P(AreaCorners, AnyOrderGivesTheSameRectangle) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Orders, AreaCorners,
+    Orders, AreaCornerOrder,
     ::testing::Values(CornerOrder{"clockwise", {{{90, 0}, {520, 80}, {500, 420}, {100, 400}}}},
                       CornerOrder{"anticlockwise", {{{100, 400}, {500, 420}, {520, 80}, {90, 0}}}},
                       CornerOrder{"crossed", {{{520, 80}, {100, 400}, {90, 0}, {500, 420}}}}),

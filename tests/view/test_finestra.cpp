@@ -2,7 +2,7 @@
 
 #include "app/u_forms.h"
 #include "tests/gui_fixture.h"
-#include "view/imagewindow.h"
+#include "view/u_finestra.h"
 
 namespace {
 

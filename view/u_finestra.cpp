@@ -1,4 +1,4 @@
-#include "view/imagewindow.h"
+#include "view/u_finestra.h"
 
 #include <QCloseEvent>
 
