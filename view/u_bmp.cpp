@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <utility>
 #include <vector>
 
 using namespace decode_detail;
@@ -57,32 +59,31 @@ struct BmpInfo {
     int paletteCount = 0;
 };
 
-// Reads the headers and palette from the start of the file. Returns Ok or a
-// failure with its reason in `failure`.
-bool ParseBmpHeaders(const std::vector<unsigned char>& head, unsigned long long fileSize,
-                     BmpInfo& info, DecodeResult& failure) {
+// The three steps below read the start of the file, `head`, into `info`.
+// Each returns true when its part is sound, false with the reason in
+// `failure` otherwise.
+
+bool Refuse(DecodeResult& failure, DecodeStatus status, std::string reason) {
+    failure = Failure(status, std::move(reason));
+    return false;
+}
+
+// The file header and the bitmap header: sizes, bits per pixel, compression
+// and where the pixel data starts.
+bool ParseBmpHeader(const std::vector<unsigned char>& head, unsigned long long fileSize,
+                    BmpInfo& info, DecodeResult& failure) {
     const std::size_t n = head.size();
-    if (n < 2 || head[0] != 'B' || head[1] != 'M') {
-        failure = Failure(DecodeStatus::UnknownFormat, kUnknownFormatText);
-        return false;
-    }
-    if (n < 18) {
-        failure = Failure(DecodeStatus::Truncated, kTruncatedText);
-        return false;
-    }
+    if (n < 2 || head[0] != 'B' || head[1] != 'M')
+        return Refuse(failure, DecodeStatus::UnknownFormat, kUnknownFormatText);
+    if (n < 18) return Refuse(failure, DecodeStatus::Truncated, kTruncatedText);
     info.dataOffset = Le32(&head[10]);
     info.headerSize = Le32(&head[14]);
     const uint32_t hs = info.headerSize;
     const bool core = hs == 12;
-    if (!core && hs != 40 && hs != 52 && hs != 56 && hs != 64 && hs != 108 && hs != 124) {
-        failure = Failure(DecodeStatus::Unsupported, "bitmap non supportata (intestazione di " +
-                                                         std::to_string(hs) + " byte)");
-        return false;
-    }
-    if (n < 14 + hs) {
-        failure = Failure(DecodeStatus::Truncated, kTruncatedText);
-        return false;
-    }
+    if (!core && hs != 40 && hs != 52 && hs != 56 && hs != 64 && hs != 108 && hs != 124)
+        return Refuse(failure, DecodeStatus::Unsupported,
+                      "bitmap non supportata (intestazione di " + std::to_string(hs) + " byte)");
+    if (n < 14 + hs) return Refuse(failure, DecodeStatus::Truncated, kTruncatedText);
     const unsigned char* h = &head[14];
     long long rawHeight;
     if (core) {
@@ -106,82 +107,92 @@ bool ParseBmpHeaders(const std::vector<unsigned char>& head, unsigned long long 
          (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32)) ||
         (comp == kBiRle8 && bpp == 8) || (comp == kBiRle4 && bpp == 4) ||
         ((comp == kBiBitfields || comp == kBiAlphaBitfields) && (bpp == 16 || bpp == 32));
-    if (!ok || (core && bpp == 16) || (core && bpp == 32)) {
-        failure = Failure(DecodeStatus::Unsupported,
-                          "bitmap non supportata (" + std::to_string(bpp) + " bit, compressione " +
-                              std::to_string(comp) + ")");
-        return false;
-    }
+    if (!ok || (core && bpp == 16) || (core && bpp == 32))
+        return Refuse(failure, DecodeStatus::Unsupported,
+                      "bitmap non supportata (" + std::to_string(bpp) + " bit, compressione " +
+                          std::to_string(comp) + ")");
 
     const DecodeStatus sizeStatus = CheckPictureSize(info.width, info.height);
     if (sizeStatus != DecodeStatus::Ok) {
         failure = SizeFailure(sizeStatus, info.width, info.height);
         return false;
     }
-    if (info.dataOffset >= fileSize) {
-        failure = Failure(DecodeStatus::Truncated,
-                          "file troncato (inizio dei dati oltre la fine del file)");
-        return false;
-    }
-    if (info.dataOffset < 14 + hs) {
-        failure =
-            Failure(DecodeStatus::Corrupt, "bitmap non valida (inizio dei dati nell'intestazione)");
-        return false;
-    }
+    if (info.dataOffset >= fileSize)
+        return Refuse(failure, DecodeStatus::Truncated,
+                      "file troncato (inizio dei dati oltre la fine del file)");
+    if (info.dataOffset < 14 + hs)
+        return Refuse(failure, DecodeStatus::Corrupt,
+                      "bitmap non valida (inizio dei dati nell'intestazione)");
+    return true;
+}
 
-    // Bit fields: inside the larger headers, after the 40-byte one.
-    std::size_t next = 14 + hs;
+// The colour masks of 16 and 32 bit pixels: the bit fields inside the larger
+// headers or just after the 40-byte one, or the fixed 5-5-5 and 8-8-8 layouts.
+// `next` is where the palette would start, moved past bit fields stored after
+// the header.
+bool ReadBmpMasks(const std::vector<unsigned char>& head, BmpInfo& info, std::size_t& next,
+                  DecodeResult& failure) {
+    next = 14 + info.headerSize;
+    const uint32_t comp = info.compression;
     if (comp == kBiBitfields || comp == kBiAlphaBitfields) {
         const unsigned char* m;
-        if (hs >= 52) {
-            m = h + 40;
+        if (info.headerSize >= 52) {
+            m = &head[14 + 40];
         } else {
             const std::size_t count = comp == kBiAlphaBitfields ? 4 : 3;
-            if (n < next + 4 * count) {
-                failure = Failure(DecodeStatus::Truncated, kTruncatedText);
-                return false;
-            }
+            if (head.size() < next + 4 * count)
+                return Refuse(failure, DecodeStatus::Truncated, kTruncatedText);
             m = &head[next];
             next += 4 * count;
         }
         for (int c = 0; c < 3; ++c) info.masks[c] = Le32(m + 4 * c);
-    } else if (bpp == 16) {
+    } else if (info.bpp == 16) {
         info.masks[0] = 0x7C00;
         info.masks[1] = 0x03E0;
         info.masks[2] = 0x001F;
-    } else if (bpp == 32) {
+    } else if (info.bpp == 32) {
         info.masks[0] = 0x00FF0000;
         info.masks[1] = 0x0000FF00;
         info.masks[2] = 0x000000FF;
     }
-
-    if (bpp <= 8) {
-        const std::size_t entry = core ? 3 : 4;
-        long long count = 1LL << bpp;
-        if (!core) {
-            const uint32_t used = Le32(h + 32);
-            if (used != 0 && used < count) count = used;
-        }
-        // Some writers store fewer entries than they declare: the pixel data
-        // then starts where the palette should go on.
-        if (info.dataOffset > next)
-            count = std::min<long long>(count, (info.dataOffset - next) / entry);
-        if (next + count * entry > n) {
-            failure = Failure(DecodeStatus::Truncated, kTruncatedText);
-            return false;
-        }
-        if (count == 0) {
-            failure = Failure(DecodeStatus::Corrupt, "bitmap non valida (tavolozza mancante)");
-            return false;
-        }
-        for (long long i = 0; i < count; ++i) {
-            const unsigned char* e = &head[next + i * entry];
-            info.palette[i] = 0xFF000000u | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
-        }
-        for (std::size_t i = count; i < info.palette.size(); ++i) info.palette[i] = 0xFF000000u;
-        info.paletteCount = static_cast<int>(count);
-    }
     return true;
+}
+
+// The palette of 1, 4 and 8 bit pictures, starting at `next`: three bytes an
+// entry after the core header, four after the others.
+bool ReadBmpPalette(const std::vector<unsigned char>& head, std::size_t next, BmpInfo& info,
+                    DecodeResult& failure) {
+    if (info.bpp > 8) return true;
+    const bool core = info.headerSize == 12;
+    const std::size_t entry = core ? 3 : 4;
+    long long count = 1LL << info.bpp;
+    if (!core) {
+        const uint32_t used = Le32(&head[14 + 32]);
+        if (used != 0 && used < count) count = used;
+    }
+    // Some writers store fewer entries than they declare: the pixel data
+    // then starts where the palette should go on.
+    if (info.dataOffset > next)
+        count = std::min<long long>(count, (info.dataOffset - next) / entry);
+    if (next + count * entry > head.size())
+        return Refuse(failure, DecodeStatus::Truncated, kTruncatedText);
+    if (count == 0)
+        return Refuse(failure, DecodeStatus::Corrupt, "bitmap non valida (tavolozza mancante)");
+    for (long long i = 0; i < count; ++i) {
+        const unsigned char* e = &head[next + i * entry];
+        info.palette[i] = 0xFF000000u | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
+    }
+    for (std::size_t i = count; i < info.palette.size(); ++i) info.palette[i] = 0xFF000000u;
+    info.paletteCount = static_cast<int>(count);
+    return true;
+}
+
+// Headers, masks and palette, in that order.
+bool ParseBmpHeaders(const std::vector<unsigned char>& head, unsigned long long fileSize,
+                     BmpInfo& info, DecodeResult& failure) {
+    std::size_t next = 0;
+    return ParseBmpHeader(head, fileSize, info, failure) &&
+           ReadBmpMasks(head, info, next, failure) && ReadBmpPalette(head, next, info, failure);
 }
 
 // Converts one stored row of an uncompressed bitmap. Returns false when a

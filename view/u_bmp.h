@@ -1,10 +1,10 @@
 // The Windows bitmap decoder: pictures come back as a 32-bit Raster like every
-// other kind (view/u_decodifica.h).
+// other kind (view/u_decodifica_base.h).
 #pragma once
 
 #include <string>
 
-#include "view/u_decodifica.h"
+#include "view/u_decodifica_base.h"
 
 // The 12-byte core header and the 40-byte header with its larger versions;
 // 1, 4, 8 bit with palette, RLE8 and RLE4, 16 bit (5-5-5 unless bit fields
