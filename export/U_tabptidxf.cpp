@@ -4,29 +4,15 @@
 
 #include "app/u_forms.h"
 #include "app/u_principale.h"
-#include "export/u_puntioggetto.h"
 #include "export/u_salvacorretta_ui.h"
 #include "platform/imagecontrol.h"
-#include "rectify/u_rapporto.h"
-#include "rectify/u_scala.h"
+#include "rectify/u_corretta.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
-#include "view/u_limiti.h"
 #include "view/u_vista.h"
 
 namespace {
-
-// Where the marks go: the frame of the checked method, read from the windows
-// at the moment of drawing; none without a method.
-std::optional<ObjectFrame> MethodFrame() {
-    if (FormPrincipale->rb_an->Checked())
-        return AnalyticObjectFrame(FieldText(FormLimiti->Edit1), FieldText(FormLimiti->Edit4),
-                                   FieldText(FormScala->Edit1));
-    if (FormPrincipale->rb_geom->Checked())
-        return GeometricObjectFrame(FieldText(FormRapporto->Edit6));
-    return std::nullopt;
-}
 
 // With the rectified image closed there is nothing to draw on; the table's
 // commands then work on the table alone.
@@ -36,9 +22,11 @@ void RestoreCleanRectified() {
 
 void DrawTable(StringGrid& grid, const QColor& colour) {
     ImageControl* image = RectifiedImage();
-    const std::optional<ObjectFrame> frame = MethodFrame();
-    if (!image || !frame) return;
-    DrawObjectPoints(grid, image, colour, frame->pixelY, frame->pixelX, frame->y0, frame->x0);
+    if (!image) return;
+    // The frame of the checked method, read at the moment of drawing.
+    const std::optional<RectifiedFrame> frame =
+        CurrentRectifiedFrame(std::as_const(*image).Picture().height());
+    if (frame) DrawObjectPoints(grid, image, colour, *frame);
 }
 
 }  // namespace

@@ -24,10 +24,16 @@
 std::array<PlanePoint, 2> DistanceEnds;
 long double MeasuredDistance = 0;
 
-PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSize, long double xin,
-                                long double yin, int height) {
-    if (analytic) return {x * pixelSize + xin, yin - y * pixelSize};
-    return {x * pixelSize, (height - y) * pixelSize};
+std::optional<RectifiedFrame> CurrentRectifiedFrame(int height) {
+    const TFormPrincipale* main = FormPrincipale;
+    if (main->rb_an->Checked()) {
+        const AreaInputs area = FormLimiti->ReadArea();
+        return AnalyticRectifiedFrame(area.Xin, area.Yin, area.Yfin,
+                                      FormScala->ReadScale().pixelSize, height);
+    }
+    if (main->rb_geom->Checked())
+        return GeometricRectifiedFrame(FormRapporto->ReadRatio().pixelSize, height);
+    return std::nullopt;
 }
 
 namespace {
@@ -76,13 +82,11 @@ TFormCorretta::TFormCorretta(QWidget* parent) : ImageWindowBase("FormCorretta", 
 }
 
 void TFormCorretta::ShowPointer(int x, int y) {
-    const bool analytic = FormPrincipale->rb_an->Checked();
-    const AreaInputs area = FormLimiti->ReadArea();
-    const long double size =
-        analytic ? FormScala->ReadScale().pixelSize : FormRapporto->ReadRatio().pixelSize;
+    const std::optional<RectifiedFrame> frame =
+        CurrentRectifiedFrame(std::as_const(*Image1).Picture().height());
+    if (!frame) return;
     FpGuard guard;
-    const PlanePoint p = RectifiedObjectPoint(analytic, x, y, size, area.Xin, area.Yin,
-                                              std::as_const(*Image1).Picture().height());
+    const PlanePoint p = frame->ToObject(x, y);
     // Values past the range of reals show nothing rather than a wrong number.
     const bool shown = !guard.Faulted() && std::isfinite(p.x) && std::isfinite(p.y);
     StatusBar* bar = FormPrincipale->StatusBar1;

@@ -3,18 +3,16 @@
 // picking and the distance measure; the rectification that creates it and
 // the two ways it closes.
 //
-// Pixel (0, 0) of the picture is the area's upper-left corner. Object
-// coordinates of pixel (x, y), row y growing downwards:
-//   analytic:  X = x s + Xin,  Y = Yin - y s  (s: the scale dialog's pixel size)
-//   geometric: X = x r,        Y = (H - y) r  (r: the ratio dialog's pixel size,
-//              H the picture's height), from the picture's lower-left corner.
-// The readout and the distance show three decimals, with eight and ten
-// significant digits at least and as many more as the integer part needs.
+// The object coordinates of its pixels are those of the method's
+// RectifiedFrame (rectify/u_riferimento.h). The readout and the distance show three decimals, with
+// eight and ten significant digits at least and as many more as the integer part needs.
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "analytic/u_proiettiva.h"
+#include "rectify/u_riferimento.h"
 #include "view/u_finestra.h"
 #include "view/u_limiti.h"
 
@@ -26,9 +24,10 @@ class StatusBar;
 extern std::array<PlanePoint, 2> DistanceEnds;
 extern long double MeasuredDistance;
 
-// The object point of a pixel of the rectified picture (see above).
-PlanePoint RectifiedObjectPoint(bool analytic, int x, int y, long double pixelSize, long double xin,
-                                long double yin, int height);
+// The frame of the checked method for a rectified picture `height` rows
+// high, read from the area window and the method's dialog at the moment of
+// the call; none without a method.
+std::optional<RectifiedFrame> CurrentRectifiedFrame(int height);
 
 class TFormCorretta : public ImageWindowBase {
     Q_OBJECT

@@ -155,11 +155,12 @@ void ScaleScene() {
     CentreOn(ImageWindow, Seen(1, 6));
 }
 
+// Where the object point shows on the rectified picture.
 QPoint OnRectified(long double X, long double Y) {
-    const long double xin = TextToReal(FormLimiti->Edit1->text().toStdString());
-    const long double yin = TextToReal(FormLimiti->Edit2->text().toStdString());
-    return {int(std::lround(double((X - xin) / 0.01L))),
-            int(std::lround(double((yin - Y) / 0.01L)))};
+    const auto* window = static_cast<const TFormCorretta*>(RectifiedWindow);
+    const int height = std::as_const(*window->Image1).Picture().height();
+    const auto p = CurrentRectifiedFrame(height)->ToPixel(X, Y);
+    return p ? QPoint(p->column, p->row) : QPoint();
 }
 
 void Rectify() {

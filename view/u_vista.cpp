@@ -6,7 +6,6 @@
 #include <cmath>
 #include <utility>
 
-#include "export/u_puntioggetto.h"
 #include "platform/imagecontrol.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
@@ -115,15 +114,12 @@ void DrawImagePoints(const IGrid& grid, ImageControl* image, const QColor& colou
     image->Repaint();
 }
 
-void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour, long double pixelY,
-                      long double pixelX, long double y0, long double x0) {
+void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour,
+                      const RectifiedFrame& frame) {
     NormalizeGridDecimals(grid);
     const int n = CountPoints(grid);
-    const int height = image->Picture().height();
-    const ObjectFrame frame{x0, y0, pixelX, pixelY};
     for (int r = 1; r <= n; ++r) {
-        const auto p =
-            ObjectToPixel(TextToReal(grid.Cell(1, r)), TextToReal(grid.Cell(2, r)), frame, height);
+        const auto p = frame.ToPixel(TextToReal(grid.Cell(1, r)), TextToReal(grid.Cell(2, r)));
         if (p) DrawNamedCross(image, p->column, p->row, colour, grid.Cell(0, r));
     }
     image->Repaint();

@@ -8,6 +8,7 @@
 #include <QPoint>
 
 #include "platform/canvas.h"
+#include "rectify/u_riferimento.h"
 
 class QAbstractScrollArea;
 class QWidget;
@@ -41,11 +42,10 @@ void DrawLineSegment(ImageControl* image, int x1, int y1, int x2, int y2);
 void DrawPointCross(ImageControl* image, int x, int y, const QColor& colour);
 // Crosses and names of the table's points (columns 1, 2 read with ParseInt).
 void DrawImagePoints(const IGrid& grid, ImageControl* image, const QColor& colour);
-// Crosses and names of object points: column = Nearest(|X - x0| / pixelX),
-// row = height - Nearest(|Y - y0| / pixelY). The grid's commas are
-// normalised first.
-void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour, long double pixelY,
-                      long double pixelX, long double y0, long double x0);
+// Crosses and names of object points at the pixels `frame` maps them to
+// (RectifiedFrame::ToPixel). The grid's commas are normalised first.
+void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour,
+                      const RectifiedFrame& frame);
 
 long double DistanceBetween(long double x1, long double y1, long double x2, long double y2);
 long double MinOfFour(long double a, long double b, long double c, long double d);

@@ -1,5 +1,4 @@
-// The export writers against small golden files, and the placement of the
-// rectified picture's pixels in the object frame.
+// The export writers against small golden files.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,7 +8,6 @@
 #include <string>
 
 #include "export/u_filegeo.h"
-#include "export/u_puntioggetto.h"
 #include "export/u_salvacorretta.h"
 #include "export/u_scrivibmp.h"
 #include "export/u_scrividxf.h"
@@ -180,27 +178,4 @@ TEST(Dxf, LabelSizeAndUnwritableValues) {
 
     // A real wider than its field is kept whole.
     EXPECT_EQ(FormatFixedField(123456789012.5L, 14, 6), "123456789012.500000");
-}
-
-TEST(ObjectPoints, RoundHalvesToEvenFromTheLowerLeftCorner) {
-    const ObjectFrame analytic = AnalyticObjectFrame("100", "200", "0.5");
-    const ObjectFrame geometric = GeometricObjectFrame("0.005");
-    struct Case {
-        ObjectFrame frame;
-        long double x, y;
-        int height, column, row;
-    };
-    const Case cases[] = {
-        {analytic, 101.25L, 201.75L, 500, 2, 496},  // 2.5 -> 2, 3.5 -> 4
-        {analytic, 98.75L, 198.25L, 500, 2, 496},   // left of and below: mirrored
-        {geometric, 2.5L, 1.0L, 300, 500, 100},
-    };
-    for (const Case& k : cases) {
-        const auto p = ObjectToPixel(k.x, k.y, k.frame, k.height);
-        ASSERT_TRUE(p.has_value());
-        EXPECT_EQ(p->column, k.column);
-        EXPECT_EQ(p->row, k.row);
-    }
-    EXPECT_FALSE(ObjectToPixel(1, 1, GeometricObjectFrame(""), 10).has_value());
-    EXPECT_FALSE(ObjectToPixel(1e7L, 1, geometric, 10).has_value());
 }

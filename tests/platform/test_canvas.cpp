@@ -195,7 +195,8 @@ TEST_F(DrawingTest, ObjectPointsMapFromTheLowerLeftCorner) {
     grid.SetCell(1, 1, "102,5");  // commas are normalised first
     grid.SetCell(2, 1, "203.0");
     // x0 = 100, y0 = 200, pixel 0.1 x 0.1: column 25, row 60 - 30 = 30.
-    DrawObjectPoints(grid, &image, Qt::red, 0.1L, 0.1L, 200.0L, 100.0L);
+    DrawObjectPoints(grid, &image, Qt::red,
+                     AnalyticRectifiedFrame(100.0L, 0, 200.0L, 0.1L, image.Picture().height()));
     EXPECT_EQ(grid.Cell(1, 1), "102.5");
     EXPECT_EQ(image.canvas().Pixel(16, 30), 0xFF0000u);
     EXPECT_EQ(image.canvas().Pixel(25, 21), 0xFF0000u);
