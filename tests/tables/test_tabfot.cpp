@@ -1,5 +1,3 @@
-#include <QElapsedTimer>
-
 #include "tables/u_tabfot.h"
 #include "tables/u_tabogg.h"
 #include "tests/facade.h"
@@ -286,13 +284,11 @@ TEST_F(UnionTable, MalformedLinesAndRepeatedNamesLoadAndAreListedOnce) {
     EXPECT_FALSE(msg.contains("riga 14"));
 }
 
-TEST_F(UnionTable, ATenMegabyteLineLoadsIntoTheGridInWellUnderASecond) {
+// How long such a line takes is bench/table_bench's figure.
+TEST_F(UnionTable, ATenMegabyteLineLoadsIntoTheGridWithItsNameCut) {
     WriteFile("lunga.ogg", "1 1 1\r\n" + QByteArray(10000000, 'x') + "\r\n");
     DialogSeam::PresetFileName(PathOf("lunga.ogg"));
-    QElapsedTimer clock;
-    clock.start();
     main_->Action("Carica5")->trigger();
-    EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(Ogg()->Cells(0, 2).size(), 255);
     EXPECT_EQ(DialogSeam::Messages().size(), 1);
 }
