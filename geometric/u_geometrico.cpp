@@ -198,6 +198,17 @@ std::optional<int> LeftmostVertical(const LineFamily& vertical, int* failedLine)
     return ExtremeCrossing(vertical, {0, 1, -s}, false, false, failedLine);
 }
 
+ImageLine OrientedRightwards(const ImageLine& line) {
+    if (line.x2 >= line.x1) return line;
+    return {line.x2, line.y2, line.x1, line.y1};
+}
+
+ImageLine OrientedUpwards(const ImageLine& line) {
+    // Rows grow downwards: the upper end has the smaller row.
+    if (line.y2 <= line.y1) return line;
+    return {line.x2, line.y2, line.x1, line.y1};
+}
+
 SquareOutcome BuildReferenceSquare(const LineFamily& horizontal, const LineFamily& vertical,
                                    const PlanePoint& verticalVanishingPoint,
                                    const PlanePoint& horizontalVanishingPoint) {
@@ -207,8 +218,10 @@ SquareOutcome BuildReferenceSquare(const LineFamily& horizontal, const LineFamil
     if (!h) return {SquareFault::HorizontalAlongColumn, failed, 0, {}};
     const std::optional<int> v = LeftmostVertical(vertical, &failed);
     if (!v) return {SquareFault::VerticalAlongRow, failed, 0, {}};
-    const ImageLine& H = horizontal.Line(*h);
-    const ImageLine& V = vertical.Line(*v);
+    // The axes point to the picture's right and up whichever end was clicked
+    // first: both orders of the two clicks give the same square.
+    const ImageLine H = OrientedRightwards(horizontal.Line(*h));
+    const ImageLine V = OrientedUpwards(vertical.Line(*v));
 
     const std::optional<PlanePoint> corner =
         IntersectLines(horizontal.Equation(*h), vertical.Equation(*v));

@@ -121,10 +121,17 @@ struct SquareOutcome {
     ReferenceSquare square{};
 };
 
+// The line with its ends exchanged where needed so that the second end is
+// the one further right in the picture (OrientedRightwards) or higher up,
+// at the smaller row (OrientedUpwards). A line already so is returned as is.
+ImageLine OrientedRightwards(const ImageLine& line);
+ImageLine OrientedUpwards(const ImageLine& line);
+
 // The square from the lowest horizontal H, the leftmost vertical V and the
-// vanishing points: P1 = H x V, P2 = second end of H, P4 = second end of V,
-// P3 = (P2 towards the vertical vanishing point) x (P4 towards the
-// horizontal one).
+// vanishing points: P1 = H x V, P2 = the right end of H, P4 = the upper end
+// of V, P3 = (P2 towards the vertical vanishing point) x (P4 towards the
+// horizontal one). The reference X axis thus points to the picture's right
+// and the Y axis up, in whichever order the ends were clicked.
 SquareOutcome BuildReferenceSquare(const LineFamily& horizontal, const LineFamily& vertical,
                                    const PlanePoint& verticalVanishingPoint,
                                    const PlanePoint& horizontalVanishingPoint);

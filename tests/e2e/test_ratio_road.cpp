@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "analytic/u_tabrpar.h"
+#include "app/u_avviso.h"
 #include "app/u_forms.h"
 #include "geometric/u_geom.h"
 #include "platform/dialogs.h"
@@ -122,6 +124,88 @@ TEST_F(RatioRoad, FacadeRectifiedAtTheChosenPixelSize) {
     EXPECT_EQ(report[5].trimmed(), "dimensione immagine raddrizzata (pixel):  " +
                                        FormRapporto->Label9->text().toLatin1());
     EXPECT_EQ(report[8].trimmed(), "dimensione pixel (m):  0.02");
+    EXPECT_TRUE(DialogSeam::Messages().isEmpty())
+        << DialogSeam::Messages().join("\n").toStdString();
+}
+
+namespace {
+
+// What a rectification leaves for the user to see.
+struct GeometricResult {
+    QStringList parameters, area;
+    QImage picture;
+};
+
+// The README's road with every horizontal edge clicked right to left
+// and/or every vertical one top down; the area and the measures as there.
+GeometricResult RectifyWithEdgesClicked(bool rightToLeft, bool downwards) {
+    if (RectifiedWindow) {
+        FormPrincipale->Action("Chiudi2")->trigger();
+        FormAvviso->Chiudicorretta1->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    auto enter = [](const char* name, bool reversed) {
+        const FacadeEdge& e = Edge(name);
+        reversed ? Segment(e.to, e.from) : Segment(e.from, e.to);
+    };
+    FormGeom->Command("Retteorizzontali1")->trigger();
+    for (const char* name : {"o2", "o1", "o3"}) enter(name, rightToLeft);
+    FormGeom->Command("Rettevertivali1")->trigger();
+    for (const char* name : {"v2", "v1", "v3"}) enter(name, downwards);
+    FormGeom->Command("Calcolopuntidifuga1")->trigger();
+    FormGeom->Command("Calcoloparametri1")->trigger();
+    if (!FormPrincipale->cb_area->Checked()) {
+        FormPrincipale->Action("Selezionaarearicampionamento1")->trigger();
+        for (PlanePoint c :
+             {PlanePoint{1, 1}, PlanePoint{19, 1}, PlanePoint{19, 11}, PlanePoint{1, 11}})
+            Click(Seen(c.x, c.y));
+    }
+    FormPrincipale->Action("Vek2")->trigger();
+    FormRapporto->Edit1->setText("20");
+    FormRapporto->Edit3->setText("12");
+    FormRapporto->Command("Misuralarghezza1")->trigger();
+    Segment({0, 0}, {FacadeWidth, 0});
+    FormRapporto->Command("Misuraaltezza1")->trigger();
+    Segment({0, 0}, {0, FacadeHeight});
+    QApplication::setActiveWindow(FormRapporto);
+    FormRapporto->Edit6->setFocus();
+    FormRapporto->Edit6->clear();
+    QTest::keyClicks(FormRapporto->Edit6, "0.02");
+    FormRapporto->Command("Vek1")->trigger();
+    GeometricResult r;
+    for (int i = 1; i <= 8; ++i) r.parameters << FormTabPar->StringGrid1->Cells(1, i);
+    for (const QLineEdit* e :
+         {FormLimiti->Edit1, FormLimiti->Edit2, FormLimiti->Edit3, FormLimiti->Edit4})
+        r.area << e->text();
+    if (auto* w = qobject_cast<TFormCorretta*>(RectifiedWindow)) r.picture = w->Image1->Picture();
+    return r;
+}
+
+}  // namespace
+
+TEST_F(RatioRoad, EitherClickOrderOfTheEdgesGivesTheSameResult) {
+    ChooseGeometric();
+    DialogSeam::PresetFileName(Sample("facciata.jpg"));
+    main_->Action("Apri1")->trigger();
+    ASSERT_TRUE(ImageWindow);
+    main_->Action("Individuarette2")->trigger();
+    const GeometricResult asShown = RectifyWithEdgesClicked(false, false);
+    ASSERT_FALSE(asShown.picture.isNull());
+    for (const auto& [rightToLeft, downwards] :
+         {std::pair{true, false}, {false, true}, {true, true}}) {
+        const GeometricResult r = RectifyWithEdgesClicked(rightToLeft, downwards);
+        EXPECT_EQ(r.parameters, asShown.parameters) << rightToLeft << downwards;
+        EXPECT_EQ(r.area, asShown.area) << rightToLeft << downwards;
+        ASSERT_EQ(r.picture.size(), asShown.picture.size());
+        int worst = 0;
+        for (int y = 0; y < r.picture.height(); ++y)
+            for (int x = 0; x < r.picture.width(); ++x) {
+                const QRgb a = r.picture.pixel(x, y), b = asShown.picture.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)),
+                                  std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+            }
+        EXPECT_LE(worst, 1) << rightToLeft << downwards;
+    }
     EXPECT_TRUE(DialogSeam::Messages().isEmpty())
         << DialogSeam::Messages().join("\n").toStdString();
 }
