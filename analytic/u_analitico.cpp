@@ -96,10 +96,15 @@ int ReadControlPoints(const IGrid& uni, ControlPointList& list) {
         if (uni.Cell(5, r) == "*") continue;
         ControlPoint& pt = list[filled++];
         pt.Name = uni.Cell(0, r);
-        pt.x = TextToReal(uni.Cell(1, r));
-        pt.y = TextToReal(uni.Cell(2, r));
-        pt.X = TextToReal(uni.Cell(3, r));
-        pt.Y = TextToReal(uni.Cell(4, r));
+        // A cell typed with a decimal comma means what an Italian means.
+        auto real = [&uni, r](int c) {
+            const std::string text = uni.Cell(c, r);
+            return ReadTypedNumber(text).value_or(TextToReal(text));
+        };
+        pt.x = real(1);
+        pt.y = real(2);
+        pt.X = real(3);
+        pt.Y = real(4);
     }
     return filled;
 }

@@ -75,6 +75,7 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     }
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
+    if (!PointCellsReadable(this, uni, {1, 2, 3, 4})) return std::nullopt;
     const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par)
                                               : ComputeDirectParameters(uni, *StringGrid1, par);
     StringGrid1->Repaint();

@@ -1,5 +1,6 @@
 #include "app/u_principale.h"
 
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
 #include "app/u_info.h"
+#include "app/u_lavoro.h"
 #include "app/u_opzioni.h"
 #include "app/u_stato.h"
 #include "export/U_tabptidxf.h"
@@ -319,6 +321,9 @@ void TFormPrincipale::Salva5Click() {
 }
 
 void TFormPrincipale::Carica4Click() {
+    if (!ConfirmDiscard(this, UnsavedPoints(*FormTabImm->StringGrid1, "immagine"),
+                        "Caricando una tabella"))
+        return;
     LoadTable(FormTabImm->OpenDialog1, *FormTabImm->StringGrid1, TableKey::Nxy);
     FormTabImm->show();
 }
@@ -330,6 +335,9 @@ void TFormPrincipale::Salva6Click() {
 }
 
 void TFormPrincipale::Carica5Click() {
+    if (!ConfirmDiscard(this, UnsavedPoints(*FormTabOgg->StringGrid1, "oggetto"),
+                        "Caricando una tabella"))
+        return;
     LoadTable(FormTabOgg->OpenDialog1, *FormTabOgg->StringGrid1, TableKey::Nxy1);
     FormTabOgg->show();
 }
@@ -462,3 +470,11 @@ void TFormPrincipale::Reset2Click() { ResetSession(); }
 void TFormPrincipale::Informazioni2Click() { FormInfo->show(); }
 
 void TFormPrincipale::Esci2Click() { close(); }
+
+void TFormPrincipale::closeEvent(QCloseEvent* event) {
+    if (!ConfirmDiscard(this, UnsavedPhotographWork() + UnsavedDxfPoints(), "Uscendo da Vek")) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}

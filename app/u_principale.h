@@ -78,6 +78,9 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // "Esci" and the window's close button: asked first when hand-entered
+    // points or lines would be lost.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenu();

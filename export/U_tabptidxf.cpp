@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/u_forms.h"
+#include "app/u_pannello.h"
 #include "app/u_principale.h"
 #include "export/u_salvacorretta_ui.h"
 #include "platform/imagecontrol.h"
@@ -59,6 +60,7 @@ void DxfCollimationBranch(Qt::MouseButtons held) {
     FormTabPtiDxf->Edit3->setText(FormPrincipale->StatusBar1->Panel(1));
     NormalizeEditDecimal(FormTabPtiDxf->Edit2);
     NormalizeEditDecimal(FormTabPtiDxf->Edit3);
+    NoteNewPoint(FormTabPtiDxf->Edit2);
 }
 
 void TFormTabPtiDxf::RedrawObjectPoints() {
@@ -78,6 +80,7 @@ void TFormTabPtiDxf::Registrapunto1Click() {
     const bool dxf = FormPrincipale->rb_dxf->Checked();
     const bool edita = FormPrincipale->rb_edita->Checked();
     if (method && dxf && !edita) {
+        if (!TakeNewPoint(Edit2, *FormPrincipale->StatusBar1, MainPanel::Result)) return;
         const long double x = TextToReal(FieldText(Edit2)), y = TextToReal(FieldText(Edit3));
         if (Edit1->text().isEmpty()) Edit1->setText("?");
         AppendMetricPoint(*StringGrid1, FieldText(Edit1), x, y);

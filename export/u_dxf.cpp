@@ -10,6 +10,7 @@
 #include "platform/fileio.h"
 #include "platform/stringgrid.h"
 #include "tables/u_omnia.h"
+#include "tables/u_omnia_ui.h"
 #include "tables/u_stringhe.h"
 
 namespace {
@@ -60,10 +61,17 @@ TFormDxf::TFormDxf(QWidget* parent)
 bool WriteDxfFile(FileDialog& dialog, const QLineEdit* scale, const QLineEdit* height,
                   QProgressBar* progress, const IGrid& grid, const QLineEdit* layer) {
     QWidget* parent = progress->window();
+    const std::optional<long double> drawingScale =
+        RequirePositive(parent, scale, "scala del disegno");
+    if (!drawingScale) return false;
+    const std::optional<long double> labelHeight =
+        RequirePositive(parent, height, "altezza scritte");
+    if (!labelHeight || !PointCellsReadable(parent, grid, {1, 2}) ||
+        !PointCellsReadable(parent, grid, {3}, true))
+        return false;
     if (!dialog.Execute(parent)) return false;
     const std::string path = dialog.FileName.toStdString();
-    DxfDrawing drawing(TextToReal(FieldText(scale)), TextToReal(FieldText(height)),
-                       FieldText(layer));
+    DxfDrawing drawing(*drawingScale, *labelHeight, FieldText(layer));
     const int n = CountPoints(grid);
     progress->setMaximum(n);
     progress->setValue(0);

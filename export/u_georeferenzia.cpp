@@ -1,5 +1,7 @@
 #include "export/u_georeferenzia.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 
 #include "app/u_forms.h"
@@ -8,11 +10,16 @@
 #include "platform/fileio.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
+#include "tables/u_stringhe.h"
 #include "view/u_limiti.h"
 
 TFormGeoreferenzia::TFormGeoreferenzia(QWidget* parent)
     : ToolWindow("FormGeoreferenzia", "File di georeferenziazione", parent),
-      SaveDialog1(FileDialog::Save, {}, {}, "tfw") {
+      // GIS programs look for a bitmap's world file as ".bpw" (or ".wld");
+      // ".tfw" is the one of a TIFF, still offered.
+      SaveDialog1(FileDialog::Save,
+                  "bitmap (*.bpw)|*.bpw|generico (*.wld)|*.wld|TIFF (*.tfw)|*.tfw|tutti i file|*.*",
+                  {}, "bpw") {
     resize(220, 220);
     QLineEdit** fields[6] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6};
     for (int i = 0; i < 6; ++i) {
@@ -39,10 +46,24 @@ void TFormGeoreferenzia::ProposeWorldFile() {
 }
 
 void TFormGeoreferenzia::Salvafilegeo1Click() {
-    if (!SaveDialog1.Execute(this)) return;
+    const QString bitmap = FormPrincipale->SavePictureDialog1.FileName;
+    if (QFileInfo(bitmap).isAbsolute()) {
+        const QFileInfo b(bitmap);
+        SaveDialog1.FileName = b.dir().filePath(b.completeBaseName() + ".bpw");
+    }
     WorldFileLines lines;
     const auto fields = Lines();
-    for (std::size_t k = 0; k < fields.size(); ++k) lines[k] = FieldText(fields[k]);
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        // A GIS reads only the point: a typed comma is written as one.
+        lines[k] = NormalizeDecimalText(FieldText(fields[k]));
+        if (!ReadTypedNumber(lines[k])) {
+            ShowErrorBox(this, QString("La riga %1 del file di georeferenziazione non è un "
+                                       "numero: correggerla e ripetere.")
+                                   .arg(k + 1));
+            return;
+        }
+    }
+    if (!SaveDialog1.Execute(this)) return;
     const std::string path = SaveDialog1.FileName.toStdString();
     const FileWriteResult written = SaveWorldFile(path, lines);
     if (!written.Ok()) ShowFileWriteError(this, written, path);

@@ -72,7 +72,9 @@ DxfDrawing::DxfDrawing(long double scale, long double heightMm, std::string laye
 
 bool DxfDrawing::AddPoint(std::string_view name, std::string_view x, std::string_view y,
                           std::string_view z) {
-    const long double X = ParseReal(x), Y = ParseReal(y), Z = z.empty() ? 0 : ParseReal(z);
+    // A cell typed with a decimal comma reads as the other tables read it.
+    auto real = [](std::string_view cell) { return ParseReal(NormalizeDecimalText(cell)); };
+    const long double X = real(x), Y = real(y), Z = z.empty() ? 0 : real(z);
     const long double d = labelSize_;
     for (long double v : {X, Y, Z, d, X + d, Y - d})
         if (!std::isfinite(v)) return false;

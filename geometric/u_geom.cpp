@@ -8,6 +8,7 @@
 #include "analytic/u_tabrpar.h"
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
+#include "app/u_lavoro.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
 #include "geometric/u_geometrico.h"
@@ -208,6 +209,14 @@ bool TFormGeom::DiscardPendingLine() {
 
 // ---- Families -------------------------------------------------------------------
 
+namespace {
+// The family's lines as a discard names them; a line begun counts too.
+QStringList FamilyLines(const StringGrid& grid, const QString& family) {
+    if (grid.Cell(1, 1).empty()) return {};
+    return {"le rette " + family + " tracciate"};
+}
+}  // namespace
+
 void TFormGeom::ResetFamily(bool vertical) {
     TFormPrincipale* main = FormPrincipale;
     DiscardPendingLine();
@@ -230,9 +239,15 @@ void TFormGeom::Resetretteorizzontali1Click() { ResetFamily(false); }
 
 void TFormGeom::Resetretteverticali1Click() { ResetFamily(true); }
 
-void TFormGeom::Retteorizzontali1Click() { ResetFamily(false); }
+void TFormGeom::Retteorizzontali1Click() {
+    if (ConfirmDiscard(this, FamilyLines(*StringGrid2, "orizzontali"), "Ricominciando le rette"))
+        ResetFamily(false);
+}
 
-void TFormGeom::Rettevertivali1Click() { ResetFamily(true); }
+void TFormGeom::Rettevertivali1Click() {
+    if (ConfirmDiscard(this, FamilyLines(*StringGrid1, "verticali"), "Ricominciando le rette"))
+        ResetFamily(true);
+}
 
 void TFormGeom::Eliminaultimaretta1Click() {
     TFormPrincipale* main = FormPrincipale;
@@ -342,7 +357,10 @@ void TFormGeom::Calcoloparametri1Click() {
     ClearTable(par);
     for (int i = 1; i <= 8; ++i) {
         par.SetCell(0, i, kNames[i - 1]);
-        par.SetCell(1, i, FormatFixed(direct->P(i), 14, 5));
+        // Five decimals, more for a small value (uu and vv of a photo taken
+        // square-on): the table shows six significant digits at least.
+        const long double v = direct->P(i);
+        par.SetCell(1, i, FormatFixed(v, 14, DecimalsKeepingSignificant(v, 5, 6)));
         par.SetCell(2, i, "/");
     }
     NormalizeGridDecimals(par);
@@ -362,6 +380,7 @@ bool ComputeAreaExtent() {
     const AreaCorners c = FormLimiti->ReadCorners();
     AreaExtent e;
     if (main->rb_an->Checked()) {
+        if (!PointCellsReadable(main, *FormTabFot->StringGrid1, {1, 2, 3, 4})) return false;
         const AnalyticExtentOutcome o =
             AnalyticAreaExtent(*FormTabFot->StringGrid1, *FormTabRes->StringGrid1,
                                *FormTabPar->StringGrid1, CleanBitmap.height(), c);

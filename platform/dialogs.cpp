@@ -1,20 +1,25 @@
 #include "platform/dialogs.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <deque>
 
 namespace {
 struct Answer {
-    enum Kind { Cancel, Name, Colour } kind;
+    enum Kind { Cancel, Name, Colour, Yes, No } kind;
     QString name;
     QColor colour;
 };
 bool automatic = false;
 std::deque<Answer> presets;
 QStringList messages;
+QStringList questions;
 
 // False when no answer is preset; otherwise the next answer goes into `a`.
 bool TakePreset(Answer& a) {
@@ -31,11 +36,44 @@ bool Automatic() { return automatic; }
 void PresetFileName(const QString& name) { presets.push_back({Answer::Name, name, {}}); }
 void PresetCancel() { presets.push_back({Answer::Cancel, {}, {}}); }
 void PresetColor(const QColor& c) { presets.push_back({Answer::Colour, {}, c}); }
+void PresetAnswer(bool yes) { presets.push_back({yes ? Answer::Yes : Answer::No, {}, {}}); }
 QStringList& Messages() { return messages; }
+QStringList& Questions() { return questions; }
 void ClearPresets() { presets.clear(); }
 }  // namespace DialogSeam
 
 namespace {
+// The main window: the owner at the root of the chain of owners.
+QWidget* MainWindowOf(QWidget* parent) {
+    QWidget* top = parent ? parent->window() : nullptr;
+    while (top && top->parentWidget()) top = top->parentWidget()->window();
+    return top;
+}
+
+// Runs `dialog` modal above every window of the program, the stay-on-top tool
+// windows included, centred on the main window, with the keyboard focus.
+int ExecOnTop(QDialog& dialog) {
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (const QWidget* owner = dialog.parentWidget()) {
+        dialog.adjustSize();
+        QRect r = dialog.frameGeometry();
+        r.moveCenter(owner->frameGeometry().center());
+        dialog.move(r.topLeft());
+    }
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+    return dialog.exec();
+}
+
+int ShowBoxOnTop(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton initial) {
+    QMessageBox box(icon, "Vek", text, buttons, MainWindowOf(parent));
+    box.setDefaultButton(initial);
+    return ExecOnTop(box);
+}
+
 // "*.jpg" -> "*.[jJ][pP][gG]": cameras write IMG_0001.JPG as often as .jpg.
 QString CaseFreePattern(const QString& pattern) {
     QString out;
@@ -80,14 +118,15 @@ bool FileDialog::Execute(QWidget* parent) {
     } else if (DialogSeam::Automatic()) {
         return false;
     } else {
-        QFileDialog dlg(parent, QString(), QFileInfo(FileName).path(), ToQtFilter(Filter));
+        QFileDialog dlg(MainWindowOf(parent), QString(), QFileInfo(FileName).path(),
+                        ToQtFilter(Filter));
         // The list shows the descriptions as given, not the patterns.
         dlg.setOption(QFileDialog::HideNameFilterDetails);
         dlg.setAcceptMode(kind == Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(kind == Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         if (!DefaultExt.isEmpty()) dlg.setDefaultSuffix(DefaultExt);
         dlg.selectFile(QFileInfo(FileName).fileName());
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+        if (ExecOnTop(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
         chosen = dlg.selectedFiles().first();
     }
     if (chosen.isEmpty()) return false;
@@ -104,7 +143,9 @@ bool ColorDialog::Execute(QWidget* parent) {
         return true;
     }
     if (DialogSeam::Automatic()) return false;
-    const QColor c = QColorDialog::getColor(Color, parent);
+    QColorDialog dlg(Color, MainWindowOf(parent));
+    if (ExecOnTop(dlg) != QDialog::Accepted) return false;
+    const QColor c = dlg.selectedColor();
     if (!c.isValid()) return false;
     Color = c;
     return true;
@@ -112,10 +153,38 @@ bool ColorDialog::Execute(QWidget* parent) {
 
 void ShowErrorBox(QWidget* parent, const QString& text) {
     messages << text;
-    if (!DialogSeam::Automatic()) QMessageBox::critical(parent, "Vek", text);
+    if (!DialogSeam::Automatic())
+        ShowBoxOnTop(parent, QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void ShowWarningBox(QWidget* parent, const QString& text) {
     messages << text;
-    if (!DialogSeam::Automatic()) QMessageBox::warning(parent, "Vek", text);
+    if (!DialogSeam::Automatic())
+        ShowBoxOnTop(parent, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool AskYesNo(QWidget* parent, const QString& text) {
+    questions << text;
+    // Only an answer preset for a question is taken: a file name preset for
+    // the dialog that follows the question stays for it.
+    if (!presets.empty() &&
+        (presets.front().kind == Answer::Yes || presets.front().kind == Answer::No)) {
+        const bool yes = presets.front().kind == Answer::Yes;
+        presets.pop_front();
+        return yes;
+    }
+    if (DialogSeam::Automatic()) return true;
+    return ShowBoxOnTop(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                        QMessageBox::No) == QMessageBox::Yes;
+}
+
+QTranslator* InstallToolkitTranslation() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }

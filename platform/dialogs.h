@@ -17,7 +17,9 @@ bool Automatic();
 void PresetFileName(const QString& name);  // next file dialog answers this name
 void PresetCancel();                       // next file or colour dialog is cancelled
 void PresetColor(const QColor& c);         // next colour dialog answers this colour
+void PresetAnswer(bool yes);               // next question is answered Yes or No
 QStringList& Messages();                   // every message box text, in order
+QStringList& Questions();                  // every question asked, in order
 void ClearPresets();
 }  // namespace DialogSeam
 
@@ -43,9 +45,24 @@ public:
     QColor Color;
 };
 
+// Every message box, question and file or colour dialog opens above all of
+// the program's windows (the stay-on-top tool windows included), centred on
+// the main window (the owner at the root of `parent`'s chain of owners),
+// with the keyboard focus.
+
 // Error message box (title "Vek"); recorded in the seam.
 void ShowErrorBox(QWidget* parent, const QString& text);
 void ShowWarningBox(QWidget* parent, const QString& text);
+// A question with the buttons Yes and No (No the default); true for Yes.
+// Recorded in the seam; in automatic mode without a preset answer it is
+// answered Yes, so the command goes on as it would without the question.
+bool AskYesNo(QWidget* parent, const QString& text);
+
+// Installs the toolkit's Italian translation (Debian's qt6-translations-l10n),
+// so its own dialogs and standard buttons speak Italian; nullptr when it is
+// not found. The translator belongs to the application.
+class QTranslator;
+QTranslator* InstallToolkitTranslation();
 
 // "(*.imm)|*.imm|tutti i file|*.*" -> the toolkit's
 // "(*.imm) (*.[iI][mM][mM]);;tutti i file (*.*)": patterns match without

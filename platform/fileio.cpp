@@ -1,6 +1,7 @@
 #include "platform/fileio.h"
 
 #include <QFile>
+#include <cerrno>
 
 #include "platform/dialogs.h"
 
@@ -50,10 +51,32 @@ FileFailure FailureOf(FileWriteStatus status) {
 }
 }  // namespace
 
+QString WriteFailureReason(const FileWriteResult& result) {
+    switch (result.error) {
+        case ENOSPC:
+        case EDQUOT:
+            return "il disco è pieno";
+        case EFBIG:
+            return "il file è troppo grande per il disco";
+        case EACCES:
+        case EPERM:
+            return "permesso negato";
+        case EROFS:
+            return "il disco è di sola lettura";
+        case ENOENT:
+        case ENOTDIR:
+            return "la cartella non esiste";
+        case EISDIR:
+            return "al suo posto c'è una cartella";
+        default:
+            return QString::fromLocal8Bit(result.reason.c_str());
+    }
+}
+
 void ShowFileWriteError(QWidget* parent, const FileWriteResult& result, const std::string& path) {
     ShowErrorBox(parent, FileFailureMessage(FailureOf(result.status),
                                             QFile::decodeName(QByteArray::fromStdString(path)),
-                                            QString::fromLocal8Bit(result.reason.c_str())));
+                                            WriteFailureReason(result)));
 }
 
 bool SaveFileBytes(QWidget* parent, const QString& fileName, std::string_view bytes) {

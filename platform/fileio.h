@@ -29,6 +29,10 @@ QString FileFailureMessage(FileFailure failure, const QString& fileName,
                            const QString& reason = {});
 
 // The error box of a failed WriteFileAtomic on the native `path`.
+// Why a write failed, in Italian for the common causes (disk full, file too
+// large, permission, read-only disk, missing folder, a folder in the way);
+// the system's own words for any other.
+QString WriteFailureReason(const FileWriteResult& result);
 void ShowFileWriteError(QWidget* parent, const FileWriteResult& result, const std::string& path);
 
 // Writes `bytes` to `fileName` with WriteFileAtomic; a failure shows its

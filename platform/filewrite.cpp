@@ -13,7 +13,7 @@
 namespace {
 
 FileWriteResult Failure(FileWriteStatus status, int err) {
-    return FileWriteResult{status, std::strerror(err)};
+    return FileWriteResult{status, std::strerror(err), err};
 }
 
 bool WriteAll(int fd, std::string_view bytes) {

@@ -11,6 +11,7 @@ enum class FileWriteStatus { Ok, CannotCreate, WriteError, CloseError, RenameErr
 struct FileWriteResult {
     FileWriteStatus status = FileWriteStatus::Ok;
     std::string reason;  // the system's words (strerror) when status != Ok
+    int error = 0;       // the system's code (errno) when status != Ok
     bool Ok() const { return status == FileWriteStatus::Ok; }
 };
 

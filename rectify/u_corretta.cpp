@@ -7,6 +7,7 @@
 
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
+#include "app/u_lavoro.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
 #include "export/U_tabptidxf.h"
@@ -142,6 +143,11 @@ void TFormCorretta::Released(Qt::MouseButton button, Qt::MouseButtons, int, int)
     if (main->rb_distanza_1->Checked()) main->rb_distanza_2->SetChecked(true);
 }
 
+bool TFormCorretta::MayClose() {
+    FormPrincipale->Chiudi2Click();
+    return false;
+}
+
 void TFormCorretta::FormClose() {
     TFormPrincipale* main = FormPrincipale;
     ForgetRectifiedImage();
@@ -155,6 +161,9 @@ bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long 
                           long double fx, long double fy, QProgressBar* bar, StatusBar* status) {
     TFormPrincipale* main = FormPrincipale;
     if (!ImageWindow) return false;
+    // Refused before any window opens: none is left behind empty.
+    const ResampleGeometry g{model, s, fx, fy, area.Xin, area.Yin, area.Xfin, area.Yfin};
+    if (!RectificationFeasible(g)) return false;
     main->cb_corr->SetChecked(true);
     auto* window = new TFormCorretta;
     window->setWindowTitle(ImageWindow->windowTitle() + "  ric");
@@ -166,7 +175,6 @@ bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long 
     bar->show();
     const Interpolation kind =
         main->Action("Lineare2")->isChecked() ? Interpolation::Nearest : Interpolation::Bilinear;
-    const ResampleGeometry g{model, s, fx, fy, area.Xin, area.Yin, area.Xfin, area.Yfin};
     const bool made = ResampleImage(ImageWindow->Image1, window->Image1, bar, g, kind);
     status->show();
     bar->hide();
@@ -189,6 +197,7 @@ void CloseRectifiedImage() {
         ShowNotice(NoticeNo::NoRectified);
         return;
     }
+    if (!ConfirmDiscard(main, UnsavedDxfPoints(), "Chiudendo l'immagine corretta")) return;
     // Freed without its close handler: this answer has its own steps.
     if (RectifiedWindow) delete RectifiedWindow->parentWidget();
     ForgetRectifiedImage();

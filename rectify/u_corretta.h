@@ -45,6 +45,8 @@ protected:
     bool BandFollowsPointer() const override;
     void ClickBranches(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
     void Released(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
+    // The close button asks what the menu's "Chiudi" asks; the answer closes.
+    bool MayClose() override;
 
 private:
     void FirstDistanceEnd(Qt::MouseButtons held, int x, int y);

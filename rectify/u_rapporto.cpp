@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "analytic/u_tabrpar.h"
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
 #include "app/u_principale.h"
@@ -22,11 +21,24 @@ namespace {
 
 ImageControl* SourceImage() { return ImageWindow ? ImageWindow->Image1 : nullptr; }
 
+const QString kWidthField = "larghezza oggetto";
+const QString kHeightField = "altezza oggetto";
+const QString kPixelField = "valore in metri di un pixel";
+const QString kResolutionField = "risoluzione immagine corretta (dpi)";
+
 bool RefuseHorizon() {
     ShowErrorBox(FormPrincipale,
                  "Il punto cliccato cade sulla retta all'infinito del piano di riferimento: "
                  "scegliere un altro punto.");
     return false;
+}
+
+// The direct parameters as computed from the reference square: the table
+// shows them rounded, and the perspective of a photo taken square-on lives
+// in digits it does not show.
+std::optional<Projective> ComputedParameters() {
+    if (!FormPrincipale->cb_fot->Checked()) return std::nullopt;
+    return SolveDirectGeometric(Geometric().Square);
 }
 
 void RefuseMeasure(QWidget* parent) {
@@ -118,8 +130,9 @@ void TFormRapporto::BuildControls() {
 }
 
 RatioInputs TFormRapporto::ReadRatio() const {
-    return {EditReal(Edit1), EditReal(Edit2), EditReal(Edit3), EditReal(Edit4),
-            EditReal(Edit5), EditReal(Edit8), EditReal(Edit6), EditReal(Edit7)};
+    auto value = [](const QLineEdit* e) { return EditNumber(e).value_or(0); };
+    return {value(Edit1), value(Edit2), value(Edit3), value(Edit4),
+            value(Edit5), value(Edit8), value(Edit6), value(Edit7)};
 }
 
 // ---- Measures ------------------------------------------------------------------
@@ -231,6 +244,11 @@ void TFormRapporto::HeightMeasureBranch(Qt::MouseButton button, int x, int y) {
         ShowNotice("13");
         return;
     }
+    if (!TypedFieldsUsable(false)) {
+        Edit5->clear();
+        Edit8->clear();
+        return;
+    }
     FpGuard guard;
     const long double fx = in.objectWidth / in.measuredWidth;
     const long double fy = in.objectHeight / in.measuredHeight;
@@ -265,10 +283,20 @@ bool TFormRapporto::ShowOutputSize(long double s) {
     return true;
 }
 
+void TFormRapporto::ShowNoSize(QLineEdit* other, const QString& field) {
+    other->clear();
+    Label9->hide();
+    Label11->hide();
+    FormPrincipale->cb_scala->SetChecked(false);
+    StatusBar1->SetPanel(0, PositiveFieldText(field));
+}
+
 void TFormRapporto::Edit6Change() {
     if (!Edit6->hasFocus()) return;
-    const long double s = EditReal(Edit6);
-    if (s == 0) return;
+    const std::optional<long double> typed = PositiveEditNumber(Edit6);
+    if (!typed) return ShowNoSize(Edit7, kPixelField);
+    StatusBar1->SetPanel(0, QString());
+    const long double s = *typed;
     FpGuard guard;
     const long double d = std::nearbyintl(2.54L / s);  // a whole number of dpi, halves to even
     if (guard.Faulted() || !std::isfinite(d)) return RefuseOutputSize(this);
@@ -281,8 +309,10 @@ void TFormRapporto::Edit6Change() {
 
 void TFormRapporto::Edit7Change() {
     if (!Edit7->hasFocus()) return;
-    const long double d = EditReal(Edit7);
-    if (d == 0) return;
+    const std::optional<long double> typed = PositiveEditNumber(Edit7);
+    if (!typed) return ShowNoSize(Edit6, kResolutionField);
+    StatusBar1->SetPanel(0, QString());
+    const long double d = *typed;
     FpGuard guard;
     const long double s = 2.54L / d;
     if (guard.Faulted() || !std::isfinite(s) || s == 0) return RefuseOutputSize(this);
@@ -304,6 +334,17 @@ bool TFormRapporto::AllFilled(std::initializer_list<QLineEdit*> fields) {
     return true;
 }
 
+bool TFormRapporto::TypedFieldsUsable(bool withPixel) {
+    const std::pair<QLineEdit*, QString> fields[] = {
+        {Edit1, kWidthField}, {Edit3, kHeightField}, {Edit6, kPixelField}};
+    for (const auto& [edit, name] : fields) {
+        if (edit == Edit6 && !withPixel) break;
+        // An empty field is a step not done, left to the notices.
+        if (!edit->text().isEmpty() && !RequirePositive(this, edit, name)) return false;
+    }
+    return true;
+}
+
 bool TFormRapporto::FactorsUsable() const {
     const RatioInputs in = ReadRatio();
     if (in.fx != 0 && in.fy != 0) return true;
@@ -314,15 +355,20 @@ bool TFormRapporto::FactorsUsable() const {
 void TFormRapporto::Anteprima1Click() {
     TFormPrincipale* main = FormPrincipale;
     if (!main->rb_geom->Checked()) return;
+    if (!TypedFieldsUsable(false)) return;
     const bool filled = AllFilled({Edit1, Edit2, Edit3, Edit4, Edit5, Edit8}) && FactorsUsable();
     if (!main->cb_area->Checked() || !filled || main->cb_corr->Checked()) {
         ShowNotice("9");
         return;
     }
+    const std::optional<Projective> t = ComputedParameters();
+    if (!t) {
+        ShowNotice("9");
+        return;
+    }
     const RatioInputs in = ReadRatio();
     // Sides of 50 pixels or less make no useful preview of a measured ratio.
-    PreviewRectification(Projective::FromGrid(*FormTabPar->StringGrid1), FormLimiti->ReadArea(),
-                         in.fx, in.fy, 50, ProgressBar1, StatusBar1);
+    PreviewRectification(*t, FormLimiti->ReadArea(), in.fx, in.fy, 50, ProgressBar1, StatusBar1);
 }
 
 // Refused with notice "14" whatever is missing, the scale included, and
@@ -331,16 +377,18 @@ void TFormRapporto::Vek1Click() {
     TFormPrincipale* main = FormPrincipale;
     if (!main->rb_geom->Checked()) return;
     const RatioInputs in = ReadRatio();
+    if (!TypedFieldsUsable(true)) return;
     const bool filled =
         AllFilled({Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8}) && FactorsUsable();
     if (!filled) return;
-    if (!main->cb_scala->Checked() || in.pixelSize == 0 || main->cb_corr->Checked()) {
+    const std::optional<Projective> t = ComputedParameters();
+    if (!main->cb_scala->Checked() || in.pixelSize == 0 || main->cb_corr->Checked() || !t) {
         ShowNotice("14");
         return;
     }
     for (QLabel* l : {Label8, Label9, Label10, Label11}) l->repaint();
-    RectifyIntoNewWindow(Projective::FromGrid(*FormTabPar->StringGrid1), FormLimiti->ReadArea(),
-                         in.pixelSize, in.fx, in.fy, ProgressBar1, StatusBar1);
+    RectifyIntoNewWindow(*t, FormLimiti->ReadArea(), in.pixelSize, in.fx, in.fy, ProgressBar1,
+                         StatusBar1);
 }
 
 void TFormRapporto::Chiudi1Click() {

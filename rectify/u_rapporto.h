@@ -78,6 +78,12 @@ private:
     // A factor of 0 (an object length of 0) would collapse an axis: notice
     // "14" and false.
     bool FactorsUsable() const;
+    // The object width and height (and the pixel size, `withPixel`), where
+    // typed, are numbers above 0; else the one message naming the field.
+    bool TypedFieldsUsable(bool withPixel);
+    // While the typed field holds no usable value: the other field and the
+    // sizes show nothing, the status bar says why, the scale is undefined.
+    void ShowNoSize(QLineEdit* other, const QString& field);
     // The second end's reference-plane point, refusing a zero length.
     bool CloseMeasure(int x, int y, QLineEdit* endX, QLineEdit* endY, QLineEdit* firstX,
                       QLineEdit* firstY, QLineEdit* length);

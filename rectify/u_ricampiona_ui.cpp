@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "app/u_forms.h"
@@ -48,6 +49,19 @@ bool ResampleBilinear(ImageControl* source, ImageControl* target, QProgressBar* 
                       long double X2, long double X1, long double Y2, long double Y1) {
     return ResampleWithMatrix(source, target, progress, P, fx, s, fy, X2, X1, Y2, Y1,
                               Interpolation::Bilinear);
+}
+
+bool RectificationFeasible(const ResampleGeometry& g) {
+    if (!(g.s > 0) || !(g.fx > 0) || !(g.fy > 0))
+        return Refuse("la dimensione del pixel e i fattori di scala devono essere positivi.");
+    const OutputSize size = ComputeOutputSize(g.X1, g.Y1, g.X2, g.Y2, g.s, g.fx, g.fy);
+    if (size.W < 0 || size.H < 0 || size.W > INT_MAX || size.H > INT_MAX)
+        return Refuse("sarebbe troppo grande.");
+    if (size.W == 0 || size.H == 0) return Refuse("avrebbe 0 pixel.");
+    // Tried and freed at once: its pages are never touched.
+    Raster probe;
+    if (!probe.Allocate(int(size.W), int(size.H))) return Refuse("memoria insufficiente.");
+    return true;
 }
 
 bool ResampleImage(ImageControl* source, ImageControl* target, QProgressBar* progress,

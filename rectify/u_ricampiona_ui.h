@@ -30,3 +30,8 @@ bool ResampleBilinear(ImageControl* source, ImageControl* target, QProgressBar* 
 // The same with the geometry in one piece and the interpolation chosen.
 bool ResampleImage(ImageControl* source, ImageControl* target, QProgressBar* progress,
                    const ResampleGeometry& geometry, Interpolation kind);
+
+// Whether the output of `geometry` can be made: a positive pixel size and
+// factors, at least one pixel each way, a size that fits in memory. When it
+// cannot, the one message box that says why, and false.
+bool RectificationFeasible(const ResampleGeometry& geometry);

@@ -17,6 +17,8 @@
 namespace {
 // Below this a preview is too small to be worth a window.
 constexpr int kMinPreviewSide = 20;
+const QString kPixelField = "Valore in metri di un pixel";
+const QString kResolutionField = "Risoluzione immagine corretta (dpi)";
 }  // namespace
 
 TFormScala::TFormScala(QWidget* parent)
@@ -54,7 +56,17 @@ TFormScala::TFormScala(QWidget* parent)
     connect(Edit2, &QLineEdit::textChanged, this, &TFormScala::Edit2Change);
 }
 
-ScaleInputs TFormScala::ReadScale() const { return {EditReal(Edit1), EditReal(Edit2)}; }
+ScaleInputs TFormScala::ReadScale() const {
+    return {EditNumber(Edit1).value_or(0), EditNumber(Edit2).value_or(0)};
+}
+
+void TFormScala::ShowNoSize(QLineEdit* other, const QString& field) {
+    other->clear();
+    Label6->hide();
+    Label7->hide();
+    FormPrincipale->cb_scala->SetChecked(false);
+    StatusBar1->SetPanel(0, PositiveFieldText(field));
+}
 
 bool TFormScala::ShowOutputSize(long double s) {
     const AreaInputs a = FormLimiti->ReadArea();
@@ -76,8 +88,10 @@ bool TFormScala::ShowOutputSize(long double s) {
 
 void TFormScala::Edit1Change() {
     if (!Edit1->hasFocus()) return;
-    const long double s = ReadScale().pixelSize;
-    if (s == 0) return;
+    const std::optional<long double> typed = PositiveEditNumber(Edit1);
+    if (!typed) return ShowNoSize(Edit2, kPixelField);
+    StatusBar1->SetPanel(0, QString());
+    const long double s = *typed;
     FpGuard guard;
     const long double d = 2.54L / s;
     if (guard.Faulted() || !std::isfinite(d) || !ShowOutputSize(s)) return;
@@ -88,8 +102,10 @@ void TFormScala::Edit1Change() {
 
 void TFormScala::Edit2Change() {
     if (!Edit2->hasFocus()) return;
-    const long double d = ReadScale().resolution;
-    if (d == 0) return;
+    const std::optional<long double> typed = PositiveEditNumber(Edit2);
+    if (!typed) return ShowNoSize(Edit1, kResolutionField);
+    StatusBar1->SetPanel(0, QString());
+    const long double d = *typed;
     FpGuard guard;
     const long double s = 2.54L / d;
     if (guard.Faulted() || s == 0 || !std::isfinite(s) || !ShowOutputSize(s)) return;
@@ -117,8 +133,11 @@ void TFormScala::Anteprima1Click() {
 
 void TFormScala::Vek1Click() {
     TFormPrincipale* main = FormPrincipale;
-    const long double s = ReadScale().pixelSize;
     if (!main->rb_an->Checked()) return;
+    // Something typed that is no usable pixel size is named; nothing typed
+    // is a step not done.
+    if (!Edit1->text().isEmpty() && !RequirePositive(this, Edit1, kPixelField)) return;
+    const long double s = ReadScale().pixelSize;
     if (!main->cb_scala->Checked() || s == 0 || main->cb_corr->Checked()) {
         ShowNotice(NoticeNo::CheckAllSteps);
         return;

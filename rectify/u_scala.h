@@ -41,5 +41,8 @@ private:
     // Label6 := W x H and Label7 := w x h for the area at pixel size s, both
     // shown; false (with a message box) when the size cannot be computed.
     bool ShowOutputSize(long double s);
+    // While the typed field holds no usable value: the other field and the
+    // sizes show nothing, the status bar says why, the scale is undefined.
+    void ShowNoSize(QLineEdit* other, const QString& field);
     void RepaintLabels();
 };

@@ -144,6 +144,19 @@ void NormalizeGridDecimals(IGrid& grid) {
         }
 }
 
+std::optional<UnreadableCell> FirstUnreadableCell(const IGrid& grid,
+                                                  std::initializer_list<int> cols,
+                                                  bool emptyAllowed) {
+    const int n = CountPoints(grid);
+    for (int r = 1; r <= n; ++r)
+        for (int c : cols) {
+            const std::string text = grid.Cell(c, r);
+            if (emptyAllowed && text.empty()) continue;
+            if (!ReadTypedNumber(text)) return UnreadableCell{c, r};
+        }
+    return std::nullopt;
+}
+
 void BuildUnionTable(const IGrid& image, const IGrid& object, IGrid& uni) {
     int nImg = CountPoints(image);
     int nObj = CountPoints(object);

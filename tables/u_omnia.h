@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,16 @@ void AppendMetricPoint(IGrid& grid, const std::string& name, long double X, long
 // the table holds more than one point.
 void DeleteTableRow(IGrid& grid, int k);
 void NormalizeGridDecimals(IGrid& grid);
+// A cell of the table (rows 1 .. CountPoints) that holds no number, read as
+// ReadTypedNumber reads it (a decimal comma is the point).
+struct UnreadableCell {
+    int col = 0, row = 0;
+};
+// The first such cell, row by row, among columns `cols`; an empty cell
+// counts only when `emptyAllowed` is false. nullopt when every cell reads.
+std::optional<UnreadableCell> FirstUnreadableCell(const IGrid& grid,
+                                                  std::initializer_list<int> cols,
+                                                  bool emptyAllowed = false);
 void BuildUnionTable(const IGrid& image, const IGrid& object, IGrid& uni);
 
 struct TablePoint {

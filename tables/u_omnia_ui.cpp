@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "platform/fileio.h"
+#include "tables/u_chiavi.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
 
@@ -73,9 +74,33 @@ bool LoadTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword)
     NormalizeGridDecimals(grid);
     FitGridWindow(grid);
     grid.Repaint();
+    MarkTableSaved(grid);
     if (!read.issues.empty())
         ShowWarningBox(grid.window(), LoadIssuesText(dialog.FileName, read.issues));
     return true;
+}
+
+namespace {
+const char* const kSavedPoints = "savedPoints";
+
+// The table's points, every column, one line a point.
+QString PointsText(const StringGrid& grid) {
+    QStringList rows;
+    const int n = CountPoints(grid);
+    for (int r = 1; r <= n; ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid.ColCount(); ++c) cells << grid.Cells(c, r);
+        rows << cells.join('\t');
+    }
+    return rows.join('\n');
+}
+}  // namespace
+
+void MarkTableSaved(StringGrid& grid) { grid.setProperty(kSavedPoints, PointsText(grid)); }
+
+bool TableChangedSinceSaved(const StringGrid& grid) {
+    if (CountPoints(grid) == 0) return false;
+    return PointsText(grid) != grid.property(kSavedPoints).toString();
 }
 
 void FitGridWindow(StringGrid& grid) {
@@ -85,10 +110,17 @@ void FitGridWindow(StringGrid& grid) {
                    window->height());
 }
 
-bool SaveTable(FileDialog& dialog, const StringGrid& grid, const std::string& keyword) {
-    if (!dialog.Execute(grid.window())) return false;
+bool SaveTable(FileDialog& dialog, StringGrid& grid, const std::string& keyword) {
+    // A coordinate edited into something that is no number is pointed out,
+    // not written as typed.
+    const bool readable = keyword == TableKey::Nxyxy
+                              ? PointCellsReadable(grid.window(), grid, {1, 2, 3, 4})
+                              : PointCellsReadable(grid.window(), grid, {1, 2});
+    if (!readable || !dialog.Execute(grid.window())) return false;
     if (!HasTableWriter(keyword)) return false;
-    return SaveFileBytes(grid.window(), dialog.FileName, TableFileBytes(grid, keyword));
+    if (!SaveFileBytes(grid.window(), dialog.FileName, TableFileBytes(grid, keyword))) return false;
+    MarkTableSaved(grid);
+    return true;
 }
 
 void NormalizeEditDecimal(QLineEdit* edit) {
@@ -99,6 +131,41 @@ void NormalizeEditDecimal(QLineEdit* edit) {
 }
 
 long double EditReal(const QLineEdit* edit) { return TextToReal(FieldText(edit)); }
+
+std::optional<long double> EditNumber(const QLineEdit* edit) {
+    return ReadTypedNumber(FieldText(edit));
+}
+
+std::optional<long double> PositiveEditNumber(const QLineEdit* edit) {
+    const std::optional<long double> v = EditNumber(edit);
+    if (v && *v > 0) return v;
+    return std::nullopt;
+}
+
+bool PointCellsReadable(QWidget* parent, const IGrid& grid, std::initializer_list<int> cols,
+                        bool emptyAllowed) {
+    const std::optional<UnreadableCell> bad = FirstUnreadableCell(grid, cols, emptyAllowed);
+    if (!bad) return true;
+    const std::string title = grid.Cell(bad->col, 0);
+    ShowErrorBox(parent, QString("Il punto \"%1\" ha nella colonna %2 \"%3\", che non è un numero: "
+                                 "correggerlo e ripetere.")
+                             .arg(QString::fromStdString(grid.Cell(0, bad->row)),
+                                  title.empty() ? QString::number(bad->col)
+                                                : "\"" + QString::fromStdString(title) + "\"",
+                                  QString::fromStdString(grid.Cell(bad->col, bad->row))));
+    return false;
+}
+
+QString PositiveFieldText(const QString& field) {
+    return QString("\"%1\" deve essere un numero maggiore di zero.").arg(field);
+}
+
+std::optional<long double> RequirePositive(QWidget* parent, const QLineEdit* edit,
+                                           const QString& field) {
+    const std::optional<long double> v = PositiveEditNumber(edit);
+    if (!v) ShowErrorBox(parent, PositiveFieldText(field));
+    return v;
+}
 
 QString FixedText(long double value, int precision, int decimals) {
     return QString::fromStdString(FormatFixed(value, precision, decimals));
@@ -159,6 +226,21 @@ StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int
     return grid;
 }
 
+namespace {
+const char* const kNewPoint = "newPoint";
+}  // namespace
+
+void NoteNewPoint(QLineEdit* x) { x->setProperty(kNewPoint, true); }
+
+bool TakeNewPoint(QLineEdit* x, StatusBar& status, int panel) {
+    if (x->property(kNewPoint).toBool()) {
+        x->setProperty(kNewPoint, false);
+        return true;
+    }
+    status.SetPanel(panel, " nessun nuovo punto cliccato dopo l'ultimo registrato: non registrato");
+    return false;
+}
+
 void MakeEditRowAndStatusBar(ToolWindow* window, QLineEdit*& edit1, QLineEdit*& edit2,
                              QLineEdit*& edit3, StatusBar*& statusBar,
                              std::initializer_list<int> panelWidths) {
@@ -169,6 +251,9 @@ void MakeEditRowAndStatusBar(ToolWindow* window, QLineEdit*& edit1, QLineEdit*& 
     edit2 = MakeEdit("Edit2", panel);
     edit3 = MakeEdit("Edit3", panel);
     for (QLineEdit* e : {edit1, edit2, edit3}) row->addWidget(e);
+    // Coordinates typed by hand are a new point as much as clicked ones.
+    for (QLineEdit* e : {edit2, edit3})
+        QObject::connect(e, &QLineEdit::textEdited, edit2, [x = edit2] { NoteNewPoint(x); });
     window->Body()->layout()->addWidget(panel);
     statusBar = window->AddStatusBar(panelWidths);
 }

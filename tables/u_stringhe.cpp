@@ -251,6 +251,17 @@ long double TextToReal(std::string_view text) {
     return DigitsValue(d.allDigits);
 }
 
+std::optional<long double> ReadTypedNumber(std::string_view text) {
+    const std::string point = NormalizeDecimalText(text);
+    bool readable = false;
+    ParseReal(point, &readable);
+    // "." alone reads as 0 in a table file, but nobody types it for a number.
+    if (!readable ||
+        std::none_of(point.begin(), point.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return TextToReal(point);
+}
+
 std::string FormatFixed(long double value, int precision, int decimals) {
     assert(std::isfinite(value));
     assert(precision >= 1);
@@ -336,6 +347,15 @@ int PrecisionKeepingDecimals(long double value, int minimum, int decimals) {
     for (long double limit = 10; magnitude >= limit && digits <= kMostReliable; limit *= 10)
         ++digits;
     return std::max(minimum, std::min(digits + std::max(decimals, 0), kMostReliable));
+}
+
+int DecimalsKeepingSignificant(long double value, int decimals, int significant) {
+    constexpr int kMostDecimals = 18;
+    const long double magnitude = std::fabs(value);
+    if (magnitude == 0 || !std::isfinite(magnitude)) return decimals;
+    // The leading digit's place: 0 for 1.x, -2 for 0.00x.
+    const int lead = static_cast<int>(std::floor(std::log10(magnitude)));
+    return std::clamp(significant - 1 - lead, decimals, std::max(decimals, kMostDecimals));
 }
 
 std::string FormatFixedField(long double value, int width, int decimals) {

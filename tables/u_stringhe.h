@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,12 @@ long long ParseInt(std::string_view text);
 // clamped to the largest finite long double.
 long double TextToReal(std::string_view text);
 
+// A number typed in a field or a cell, read as an Italian means it: a
+// decimal comma is the point ("0,01" is 0.01); blanks around it are allowed.
+// The value is TextToReal's of the same text with the point. nullopt when
+// the text is empty, is not wholly one number, or does not fit a real.
+std::optional<long double> ReadTypedNumber(std::string_view text);
+
 // Fixed-point text with `decimals` decimals after rounding to `precision`
 // significant digits, "." as separator. When the integer part needs more than
 // `precision` digits the exponent form is used: 1.23457E6, 7E6, 1.5E-7 never
@@ -55,6 +62,11 @@ std::string FormatFixed(long double value, int precision, int decimals);
 // coordinates have seven digits before the point), at most 18, what an
 // extended real holds reliably. Beyond that the exponent form shows.
 int PrecisionKeepingDecimals(long double value, int minimum, int decimals);
+
+// The decimals that show `value` with `significant` significant digits or
+// more: `decimals`, or more where a small value would keep fewer, at most 18.
+// 0 and non-finite values keep `decimals`.
+int DecimalsKeepingSignificant(long double value, int decimals, int significant);
 
 // A fixed-width real field: FormatFixed with 18 significant digits (what an
 // extended real holds reliably), right-aligned by leading blanks in a field of

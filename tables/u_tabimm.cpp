@@ -1,6 +1,7 @@
 #include "tables/u_tabimm.h"
 
 #include "app/u_forms.h"
+#include "app/u_pannello.h"
 #include "app/u_principale.h"
 #include "tables/u_omnia.h"
 #include "tables/u_omnia_ui.h"
@@ -57,6 +58,7 @@ void TFormTabImm::CollimationBranch(Qt::MouseButtons held, int x, int y) {
     if (!(held & Qt::LeftButton) || !FormPrincipale->rb_collima->Checked()) return;
     Edit2->setText(QString::number(x));
     Edit3->setText(QString::number(y));
+    NoteNewPoint(Edit2);
 }
 
 void TFormTabImm::RedrawImagePoints() {
@@ -78,6 +80,7 @@ void TFormTabImm::Registrapunto1Click() {
     const bool collima = FormPrincipale->rb_collima->Checked();
     const bool edita = FormPrincipale->rb_edita->Checked();
     if (collima && !edita) {
+        if (!TakeNewPoint(Edit2, *FormPrincipale->StatusBar1, MainPanel::Result)) return;
         const long long x = IntOf(Edit2->text()), y = IntOf(Edit3->text());
         if (Edit1->text().isEmpty()) Edit1->setText("?");
         AppendPixelPoint(*StringGrid1, FieldText(Edit1), x, y);

@@ -16,6 +16,7 @@ protected:
     void SetUp() override {
         DialogSeam::ClearPresets();
         DialogSeam::Messages().clear();
+        DialogSeam::Questions().clear();
         main_ = CreateApplicationWindows();
         main_->show();
         FormAbout->show();

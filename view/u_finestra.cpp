@@ -67,6 +67,10 @@ void ImageWindowBase::Image1MouseUp(Qt::MouseButton button, Qt::MouseButtons hel
 }
 
 void ImageWindowBase::closeEvent(QCloseEvent* e) {
+    if (!MayClose()) {
+        e->ignore();
+        return;
+    }
     FormClose();
     e->accept();
 }

@@ -39,6 +39,9 @@ protected:
     virtual void ClickBranches(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) = 0;
     // What a release does beyond hiding the lens.
     virtual void Released(Qt::MouseButton, Qt::MouseButtons, int, int) {}
+    // Asked before a close by the window's close button or a command; false
+    // keeps the window open.
+    virtual bool MayClose() { return true; }
     void closeEvent(QCloseEvent* e) override;
 
 private:

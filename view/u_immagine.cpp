@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/u_forms.h"
+#include "app/u_lavoro.h"
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
@@ -54,6 +55,10 @@ void TFormImmagine::ClickBranches(Qt::MouseButton button, Qt::MouseButtons held,
     // Ends of the measured width, then of the measured height (the ratio dialog).
     FormRapporto->WidthMeasureBranch(button, x, y);
     FormRapporto->HeightMeasureBranch(button, x, y);
+}
+
+bool TFormImmagine::MayClose() {
+    return ConfirmDiscard(FormPrincipale, UnsavedPhotographWork(), "Chiudendo la fotografia");
 }
 
 void TFormImmagine::FormClose() {

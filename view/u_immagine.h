@@ -20,6 +20,8 @@ protected:
     void ShowPointer(int x, int y) override;
     bool BandFollowsPointer() const override;
     void ClickBranches(Qt::MouseButton button, Qt::MouseButtons held, int x, int y) override;
+    // Asks first when points or lines entered by hand would be lost.
+    bool MayClose() override;
 };
 
 // Opens the picture file in a new source image window, keeps CleanBitmap and

@@ -136,6 +136,24 @@ TEST_F(Residuals, ExcludedPointIsLeftOut) {
     EXPECT_EQ(Res().Cells(0, 5), "");
 }
 
+// A cell edited with a decimal comma counts as typed; one that is no number
+// is named with its point and column, never read as 0.
+TEST_F(Residuals, EditedCellsAreReadOrNamed) {
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}});
+    main_->cb_fot->SetChecked(true);
+    StringGrid& uni = *FormTabFot->StringGrid1;
+    Cmd("calcolaparametridiretti1")->trigger();
+    const QString withPoint = Par().Cells(1, 5);
+    uni.SetCells(1, 2, "1900,0");
+    Cmd("calcolaparametridiretti1")->trigger();
+    EXPECT_EQ(Par().Cells(1, 5), withPoint);
+    uni.SetCells(3, 4, "1o.5");
+    Cmd("calcolaparametridiretti1")->trigger();
+    ASSERT_EQ(DialogSeam::Messages().size(), 1);
+    EXPECT_TRUE(DialogSeam::Messages()[0].contains("\"" + uni.Cells(0, 4) + "\""));
+    EXPECT_TRUE(DialogSeam::Messages()[0].contains("\"1o.5\""));
+}
+
 TEST_F(Residuals, SaveWritesFiveColumns) {
     FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}}, 0.02);
     main_->cb_fot->SetChecked(true);

@@ -200,7 +200,7 @@ void FacadeRoad::SaveWorldFile() {
     main_->Action("Georeferenzia2")->trigger();
     DialogSeam::PresetFileName(dir_.filePath("facciata_ric"));
     FormGeoreferenzia->Command("Salvafilegeo1")->trigger();
-    const QList<QByteArray> world = Read("facciata_ric.tfw").split('\n');
+    const QList<QByteArray> world = Read("facciata_ric.bpw").split('\n');
     ASSERT_EQ(world.size(), 6);
     const PlanePoint origin = ReadoutAt({0, 0}), right = ReadoutAt({1, 0}),
                      down = ReadoutAt({0, 1});

@@ -176,6 +176,13 @@ TEST(Dxf, LabelSizeAndUnwritableValues) {
     EXPECT_FALSE(huge.AddPoint("P", "1", "2", ""));
     EXPECT_EQ(huge.Finish(), Golden("dxf_empty.dxf"));
 
+    // A cell typed with a decimal comma reads as the point.
+    DxfDrawing comma(100, 1, "L");
+    ASSERT_TRUE(comma.AddPoint("P", "12,5", "-0,25", ""));
+    const std::string text = comma.Finish();
+    EXPECT_NE(text.find("     12.500000"), std::string::npos);
+    EXPECT_NE(text.find("     -0.250000"), std::string::npos);
+
     // A real wider than its field is kept whole.
     EXPECT_EQ(FormatFixedField(123456789012.5L, 14, 6), "123456789012.500000");
 }

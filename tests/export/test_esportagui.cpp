@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 #include "app/u_principale.h"
 #include "export/U_tabptidxf.h"
@@ -104,15 +105,29 @@ TEST_F(ExportRun, WorldFileProposedForEitherMethodSavedAsEditedOrNotAtAll) {
     ASSERT_TRUE(FormGeoreferenzia->isVisible());
     DialogSeam::PresetFileName(PathOf("facciata"));  // the default extension is added
     FormGeoreferenzia->Command("Salvafilegeo1")->trigger();
-    EXPECT_EQ(Read("facciata.tfw"), Golden("world_analytic.tfw"));
+    EXPECT_EQ(Read("facciata.bpw"), Golden("world_analytic.tfw"));
 
+    // The name proposed is the last saved bitmap's, as GIS programs seek it.
+    main_->SavePictureDialog1.FileName = PathOf("rilievo.bmp");
     FormGeoreferenzia->Edit6->setText("231.5");
     DialogSeam::PresetCancel();
     FormGeoreferenzia->Command("Salvafilegeo1")->trigger();
-    EXPECT_EQ(Files(), QStringList{"facciata.tfw"});
+    EXPECT_EQ(FormGeoreferenzia->SaveDialog1.FileName, PathOf("rilievo.bpw"));
+    EXPECT_EQ(Files(), QStringList{"facciata.bpw"});
     DialogSeam::PresetFileName(PathOf("facciata.tfw"));
     FormGeoreferenzia->Command("Salvafilegeo1")->trigger();
     EXPECT_TRUE(Read("facciata.tfw").endsWith("150.000\r\n231.5"));
+    // A GIS reads the point only; a line that is no number is refused.
+    FormGeoreferenzia->Edit6->setText("231,5");
+    DialogSeam::PresetFileName(PathOf("virgola.tfw"));
+    FormGeoreferenzia->Command("Salvafilegeo1")->trigger();
+    EXPECT_TRUE(Read("virgola.tfw").endsWith("150.000\r\n231.5"));
+    FormGeoreferenzia->Edit2->setText("zero");
+    FormGeoreferenzia->Command("Salvafilegeo1")->trigger();
+    EXPECT_EQ(DialogSeam::Messages(), QStringList{"La riga 2 del file di georeferenziazione non "
+                                                  "è un numero: correggerla e ripetere."});
+    DialogSeam::Messages().clear();
+    FormGeoreferenzia->Edit2->setText("0.000");
 
     // The geometric frame starts at the lower-left corner: the upper-left
     // pixel lies at (0, H). A second proposal overwrites the edits.
@@ -225,6 +240,40 @@ TEST_F(ExportRun, DxfExportThroughTheWindowPausesPaintsAndEndsItsProgress) {
     EXPECT_EQ(DialogSeam::Messages().size(), 1);
 }
 
+// Fields and cells typed with a decimal comma mean what they say; a field
+// or a cell that is no number stops the save with one message naming it.
+TEST_F(ExportRun, DxfReadsCommasAndNamesWhatIsNoNumber) {
+    StringGrid* g = FormTabPtiDxf->StringGrid1;
+    const char* row[3] = {"P", "12,5", "7"};
+    for (int c = 0; c < 3; ++c) g->SetCells(c, 1, row[c]);
+    FormDxf->Edit2->setText("2,5");  // mm on paper: 0.25 m at 1:100
+    DialogSeam::PresetFileName(PathOf("virgola.dxf"));
+    FormDxf->Command("Salvadxf1")->trigger();
+    const QByteArray dxf = Read("virgola.dxf");
+    EXPECT_TRUE(dxf.contains(" 10\r\n     12.500000\r\n")) << dxf.toStdString();
+    EXPECT_TRUE(dxf.contains(" 40\r\n      0.250000\r\n")) << dxf.toStdString();
+
+    const std::tuple<QLineEdit*, int, const char*> spoiled[] = {
+        {FormDxf->Edit2, 0, "altezza scritte"},
+        {FormDxf->Edit1, 0, "scala del disegno"},
+        {nullptr, 1, "\"P\""},
+        {nullptr, 2, "\"P\""}};
+    for (const auto& [field, col, named] : spoiled) {
+        FormDxf->Edit1->setText("100");
+        FormDxf->Edit2->setText("1");
+        g->SetCells(1, 1, "12.5");
+        g->SetCells(2, 1, "7");
+        field ? field->setText(field == FormDxf->Edit2 ? "abc" : "0") : g->SetCells(col, 1, "x");
+        DialogSeam::Messages().clear();
+        DialogSeam::PresetFileName(PathOf("no.dxf"));
+        FormDxf->Command("Salvadxf1")->trigger();
+        DialogSeam::ClearPresets();
+        ASSERT_EQ(DialogSeam::Messages().size(), 1) << named;
+        EXPECT_TRUE(DialogSeam::Messages()[0].contains(named)) << named;
+    }
+    EXPECT_EQ(Files(), QStringList{"virgola.dxf"});
+}
+
 TEST_F(ExportRun, SalvaWritesTheCleanBitmapAndTheReportOfEitherMethod) {
     ShowRectified(3, 2);
     const QRgb pixels[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000, 0xFF123456};
@@ -273,6 +322,7 @@ TEST_F(ExportRun, FailedWritesShowAMessageNamingTheFileAndLeaveNothing) {
     FormTabPtiDxf->StringGrid1->SetCells(0, 1, "1");
     FormTabPtiDxf->StringGrid1->SetCells(1, 1, "1.0");
     FormTabPtiDxf->StringGrid1->SetCells(2, 1, "2.0");
+    Analytic("150.000", "230.000", "155.000", "226.000", "0.010");
     main_->Action("Georeferenzia2")->trigger();
     struct Case {
         const char* target;

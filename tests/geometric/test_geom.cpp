@@ -44,6 +44,11 @@ TEST_F(ParallelLines, LinesEnterByTwoClicksAndAFamilyStartsEmpty) {
     EXPECT_EQ(Row(*FormGeom->StringGrid1, 1), "1 400 50 420 400");
     EXPECT_EQ(PixelAt({50, 100}), kWhite);  // the other family is redrawn
 
+    // Starting the family again asks first: No keeps its lines.
+    DialogSeam::PresetAnswer(false);
+    Command("Retteorizzontali1");
+    EXPECT_EQ(FormGeom->Edit5->text(), "2");
+    EXPECT_EQ(DialogSeam::Questions().size(), 1);
     FormTabPar->show();
     Command("Retteorizzontali1");
     EXPECT_EQ(FormGeom->Edit5->text(), "0");

@@ -146,6 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
     Examples, RatioTyped,
     ::testing::Values(
         TypedValue{"PixelSize", false, "0.01", "0.01", "254.000", "500 x 200", "5.000 x 2.000"},
+        TypedValue{"Comma", false, "0,01", "0.01", "254.000", "500 x 200", "5.000 x 2.000"},
         TypedValue{"Resolution", true, "254", "0.010000", "254", "500 x 200", "5.000 x 2.000"},
         // 2.54 / 0.0033 = 769.69..: the resolution is whole, and back it
         // gives a pixel size that is not the one typed.
@@ -259,7 +260,34 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{"RectifiedOpen", [](TFormPrincipale* m) { m->cb_corr->SetChecked(true); }},
         Refusal{"NoScale", [](TFormPrincipale* m) { m->cb_scala->SetChecked(false); }},
-        Refusal{"ZeroPixel", [](TFormPrincipale*) { FormRapporto->Edit6->setText("0"); }},
         Refusal{"ZeroFactor", [](TFormPrincipale*) { FormRapporto->Edit5->setText("0.000"); }},
         Refusal{"NoHeight", [](TFormPrincipale*) { FormRapporto->Edit4->clear(); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A typed value that is no number, or not above 0, derives nothing while it
+// is typed, and "Vek" refuses it with one message naming the field.
+TEST_F(RatioRun, UnusableFieldsAreNamedAndNeverUsed) {
+    SetArea("0.000", "4.000", "10.000", "0.000");
+    for (QLineEdit* e : {FormRapporto->Edit2, FormRapporto->Edit4}) e->setText("2.0000");
+    FormRapporto->Edit5->setText("0.500");
+    FormRapporto->Edit8->setText("0.500");
+    for (const char* text : {"abc", "-0.02", "0"}) {
+        Type(FormRapporto->Edit6, text);
+        EXPECT_EQ(FormRapporto->Edit7->text(), "") << text;
+        EXPECT_FALSE(FormRapporto->Label9->isVisible()) << text;
+        EXPECT_TRUE(FormRapporto->StatusBar1->Panel(0).contains("valore in metri di un pixel"));
+    }
+    const std::pair<QLineEdit*, const char*> fields[] = {{FormRapporto->Edit6, "valore in metri"},
+                                                         {FormRapporto->Edit1, "larghezza"},
+                                                         {FormRapporto->Edit3, "altezza"}};
+    for (const auto& [edit, field] : fields) {
+        Type(FormRapporto->Edit6, "0.01");
+        edit->setText("abc");
+        DialogSeam::Messages().clear();
+        FormRapporto->Command("Vek1")->trigger();
+        ASSERT_EQ(DialogSeam::Messages().size(), 1) << field;
+        EXPECT_TRUE(DialogSeam::Messages()[0].contains(field)) << field;
+        EXPECT_EQ(RectifiedWindow, nullptr);
+        edit->setText(edit == FormRapporto->Edit6 ? "0.01" : "1.0");
+    }
+}

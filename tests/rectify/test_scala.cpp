@@ -69,10 +69,28 @@ TEST_P(ScaleEdits, PixelSizeAndResolutionGiveTheOutputSize) {
 
 INSTANTIATE_TEST_SUITE_P(Fields, ScaleEdits,
                          ::testing::Values(Typing{"pixel", false, "0.01", "0.01", "254.000"},
+                                           Typing{"comma", false, "0,01", "0.01", "254.000"},
                                            Typing{"resolution", true, "254", "0.010000", "254"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 using ScaleDialog = ScaleRun;
+
+// While the typed value is no usable pixel size or resolution, nothing is
+// derived from it and the status bar names the field.
+TEST_F(ScaleDialog, UnusableValueShowsNoSizeAndSaysWhy) {
+    SetArea(0, 5, 10, 0);
+    for (const char* text : {"abc", "-1", "0", "2,5,0"}) {
+        Type(FormScala->Edit1, "0.01");
+        Type(FormScala->Edit1, text);
+        EXPECT_EQ(FormScala->Edit2->text(), "") << text;
+        EXPECT_FALSE(FormScala->Label6->isVisibleTo(FormScala)) << text;
+        EXPECT_FALSE(main_->cb_scala->Checked()) << text;
+        EXPECT_TRUE(FormScala->StatusBar1->Panel(0).contains("Valore in metri di un pixel"));
+        Type(FormScala->Edit2, text);
+        EXPECT_EQ(FormScala->Edit1->text(), "") << text;
+        EXPECT_TRUE(FormScala->StatusBar1->Panel(0).contains("Risoluzione"));
+    }
+}
 
 TEST_F(ScaleDialog, TextSetByTheProgramComputesNothing) {
     SetArea(0, 5, 10, 0);
@@ -132,6 +150,11 @@ TEST_F(ScaleDialog, VekOpensTheRectifiedWindow) {
     Command("Vek1");  // one rectified image at a time
     EXPECT_EQ(Notice(), " controllare di aver eseguito tutte le operazioni");
     EXPECT_EQ(main_->MdiArea->subWindowList().size(), 2);
+    // The close button asks what the menu's "Chiudi" asks.
+    RectifiedWindow->parentWidget()->close();
+    EXPECT_EQ(RectifiedWindow, window);
+    EXPECT_TRUE(FormAvviso->Chiudicorretta1->isVisible());
+    EXPECT_TRUE(Notice().contains("Chiudere"));
 }
 
 struct Refusal {
@@ -161,8 +184,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ScaleRefusals,
     ::testing::Values(Refusal{"noScale", [] { FormPrincipale->cb_scala->SetChecked(false); },
                               " controllare di aver eseguito tutte le operazioni"},
-                      Refusal{"zeroPixel", [] { FormScala->Edit1->setText("0"); },
-                              " controllare di aver eseguito tutte le operazioni"},
+                      Refusal{"zeroPixel", [] { FormScala->Edit1->setText("0"); }, nullptr},
+                      Refusal{"negativePixel", [] { FormScala->Edit1->setText("-0.01"); }, nullptr},
+                      Refusal{"textPixel", [] { FormScala->Edit1->setText("abc"); }, nullptr},
+                      Refusal{"tooLargeForMemory", [] { FormScala->Edit1->setText("0.000001"); },
+                              nullptr},
+                      Refusal{"noPixels",
+                              [] {
+                                  FormLimiti->Edit3->setText("0.000");
+                                  FormPrincipale->cb_scala->SetChecked(true);
+                              },
+                              nullptr},
                       Refusal{"failedEstimation",
                               [] {
                                   for (int c = 0; c < 5; ++c)

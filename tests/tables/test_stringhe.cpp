@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "tables/u_stringhe.h"
 
@@ -133,6 +135,26 @@ TEST(TextToReal, NeverInfinite) {
     EXPECT_EQ(TextToReal("1e-99999"), 0.0L);
     EXPECT_EQ(TextToReal(std::string(300, '9')), TextToReal(std::string(300, '9') + "x"));
     EXPECT_TRUE(std::isfinite(TextToReal(std::string(300, '9'))));
+}
+
+// Typed in a field: a decimal comma is the point; anything that is not
+// wholly one number is no number at all, never 0 or a truncated value.
+TEST(ReadTypedNumber, ReadsAsAnItalianMeansIt) {
+    const std::pair<const char*, std::optional<long double>> cases[] = {
+        {"0,01", 0.01L},   {"0.01", 0.01L}, {" 2,5 ", 2.5L}, {"-0,02", -0.02L},
+        {"1,5e2", 150.0L}, {"abc", {}},     {"", {}},        {"12,5,0", {}},
+        {"1.234,5", {}},   {".", {}},       {"2,5mm", {}},   {"1e5000", {}},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ReadTypedNumber(text), value) << text;
+}
+
+TEST(DecimalsKeepingSignificant, MoreOnlyWhereFewerWouldShow) {
+    const std::tuple<long double, int> cases[] = {
+        {-125.05L, 5},  {3.14159L, 5}, {0.5L, 6},    {0.00325L, 8},
+        {-2.5e-7L, 12}, {0, 5},        {1e-30L, 18},
+    };
+    for (const auto& [value, decimals] : cases)
+        EXPECT_EQ(DecimalsKeepingSignificant(value, 5, 6), decimals) << double(value);
 }
 
 TEST(FormatFixed, SixSignificantDigits) {

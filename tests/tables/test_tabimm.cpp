@@ -53,6 +53,10 @@ TEST_F(ImageTable, CollimationRegistersNumberedPointsAndMarksThem) {
     EXPECT_EQ(FormTabImm->Edit3->text(), "30");
     Command("Registrapunto1");
     Collimate(120, 90);
+    // Without a new click the point is not registered again.
+    Command("Registrapunto1");
+    EXPECT_EQ(Cell(0, 3), "");
+    EXPECT_TRUE(Panel(6).contains("nessun nuovo punto"));
     EXPECT_EQ(Cell(0, 1), "1");
     EXPECT_EQ(Cell(1, 1), "40");
     EXPECT_EQ(Cell(2, 1), "30");
@@ -95,7 +99,9 @@ TEST_F(ImageTable, NextNameCountsOnFromTheLeadingDigits) {
     }
     // An empty name registers as "?"; fields that are not numbers give 0.
     FormTabImm->Edit1->setText("");
-    FormTabImm->Edit2->setText("abc");
+    main_->Action("Visualizza6")->trigger();
+    FormTabImm->Edit2->clear();
+    QTest::keyClicks(FormTabImm->Edit2, "abc");  // typed: a new point
     FormTabImm->Edit3->setText("");
     Command("Registrapunto1");
     const int r = CountPoints(*FormTabImm->StringGrid1);
