@@ -1,14 +1,18 @@
 #include "rectify/u_anteprima.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <cmath>
 
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
+#include "app/u_principale.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/statusbar.h"
 #include "rectify/u_ricampiona_ui.h"
+#include "tables/u_omnia_ui.h"
 #include "view/u_immagine.h"
 
 TFormAnteprima::TFormAnteprima(QWidget* parent)
@@ -39,6 +43,15 @@ void RefuseOutputSize(QWidget* dialog) {
     ShowErrorBox(dialog,
                  "Il valore dà una dimensione dell'immagine corretta che non si può "
                  "rappresentare: l'operazione è annullata.");
+}
+
+void ShowNoOutputSize(QLineEdit* other, QLabel* pixels, QLabel* metres, StatusBar* status,
+                      const QString& field) {
+    other->clear();
+    pixels->hide();
+    metres->hide();
+    FormPrincipale->cb_scala->SetChecked(false);
+    status->SetPanel(0, PositiveFieldText(field));
 }
 
 long double PreviewPixelSize(const AreaInputs& area, long double fx, long double fy) {

@@ -6,6 +6,8 @@
 #include "platform/imagecontrol.h"
 #include "view/u_limiti.h"
 
+class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QWidget;
 class StatusBar;
@@ -34,3 +36,9 @@ void PreviewRectification(const Projective& model, const AreaInputs& area, long 
 // The message box of both dialogs for a pixel size whose output size cannot
 // be represented.
 void RefuseOutputSize(QWidget* dialog);
+
+// Both dialogs while their typed field holds no usable value: the other
+// field and the size labels show nothing, the dialog's status bar names the
+// field, and the scale is no longer defined (cb_scala unchecked).
+void ShowNoOutputSize(QLineEdit* other, QLabel* pixels, QLabel* metres, StatusBar* status,
+                      const QString& field);

@@ -284,11 +284,7 @@ bool TFormRapporto::ShowOutputSize(long double s) {
 }
 
 void TFormRapporto::ShowNoSize(QLineEdit* other, const QString& field) {
-    other->clear();
-    Label9->hide();
-    Label11->hide();
-    FormPrincipale->cb_scala->SetChecked(false);
-    StatusBar1->SetPanel(0, PositiveFieldText(field));
+    ShowNoOutputSize(other, Label9, Label11, StatusBar1, field);
 }
 
 void TFormRapporto::Edit6Change() {

@@ -61,11 +61,7 @@ ScaleInputs TFormScala::ReadScale() const {
 }
 
 void TFormScala::ShowNoSize(QLineEdit* other, const QString& field) {
-    other->clear();
-    Label6->hide();
-    Label7->hide();
-    FormPrincipale->cb_scala->SetChecked(false);
-    StatusBar1->SetPanel(0, PositiveFieldText(field));
+    ShowNoOutputSize(other, Label6, Label7, StatusBar1, field);
 }
 
 bool TFormScala::ShowOutputSize(long double s) {
