@@ -1,13 +1,19 @@
 // The geometric road on a rendered perspective view of a chequered facade:
 // lines clicked on its edges, the vanishing points, the parameters, and the
 // reference plane checked against the true plane of the facade.
+#include <QApplication>
 #include <QPainter>
 #include <QPolygonF>
 
 #include "analytic/u_tabrpar.h"
 #include "geometric/u_geometrico.h"
+#include "platform/rasterimage.h"
+#include "rectify/u_corretta.h"
+#include "rectify/u_rapporto.h"
+#include "rectify/u_ricampiona.h"
 #include "tables/u_stringhe.h"
 #include "tests/geometric/geom_fixture.h"
+#include "view/u_limiti.h"
 
 namespace {
 
@@ -111,4 +117,69 @@ TEST_F(GeometricRoad, ClickedEdgesGiveTheFacadeUpToAxisScales) {
     }
     EXPECT_NEAR(sx, 10, 1e-9);
     EXPECT_NEAR(sy, 10, 1e-9);
+}
+
+// Seen nearly square on, the vanishing points a hundred picture widths away,
+// the facade's perspective lives in parameters far below 1 (uu = 0.00063):
+// the rectification must use them as computed, not as the table rounds them.
+// Every end, corner and vanishing point lies on a whole pixel, so the
+// rectified picture equals the one the facade's true transformation gives.
+TEST_F(GeometricRoad, SquareOnFacadeIsRectifiedByItsTrueTransformation) {
+    const Facade f{{64100, -1000}, {900, -63400}, {100, 600}, 1.0 / 159, 1.0 / 159};
+    OpenPicture(Render(f));
+    Command("Retteorizzontali1");
+    Line({100, 400}, {420, 393});
+    Line({100, 600}, {500, 590});  // the foot, to the facade's X = 1
+    Command("Rettevertivali1");
+    Line({400, 600}, {403, 216});
+    Line({100, 600}, {105, 200});  // the left edge, to Y = 1
+    Command("Calcolopuntidifuga1");
+    Command("Calcoloparametri1");
+    EXPECT_EQ(FormTabPar->StringGrid1->Cells(1, 7), "0.000628931");
+
+    main_->Action("Selezionaarearicampionamento1")->trigger();
+    for (QPoint p : {QPoint{100, 600}, QPoint{500, 590}, QPoint{502, 193}, QPoint{105, 200}})
+        Click(p);
+    main_->Action("Lineare2")->trigger();
+    main_->Action("Vek2")->trigger();
+    auto measure = [](const char* command, QPoint a, QPoint b) {
+        FormRapporto->Command(command)->trigger();
+        Click(a);
+        Click(b);
+    };
+    FormRapporto->Edit1->setText("10");
+    FormRapporto->Edit3->setText("10");
+    measure("Misuralarghezza1", {100, 600}, {500, 590});
+    measure("Misuraaltezza1", {100, 600}, {105, 200});
+    QApplication::setActiveWindow(FormRapporto);
+    FormRapporto->Edit6->setFocus();
+    QTest::keyClicks(FormRapporto->Edit6, "0.01");
+    FormRapporto->Command("Vek1")->trigger();
+    ASSERT_NE(RectifiedWindow, nullptr) << DialogSeam::Messages().join("\n").toStdString();
+
+    // Reference plane (X, Y) = 10 times the facade's.
+    Projective truth;
+    const long double a = 1.0L / 159, b = 1.0L / 159;
+    const long double p[8] = {
+        a * 64100 / 10, a * -1000 / 10, b * 900 / 10, b * -63400 / 10, 100, 600, a / 10, b / 10};
+    std::copy(p, p + 8, truth.p.begin());
+    const AreaInputs area = FormLimiti->ReadArea();
+    const ResampleGeometry g{truth,
+                             0.01L,
+                             TextToReal(FormRapporto->Edit5->text().toStdString()),
+                             TextToReal(FormRapporto->Edit8->text().toStdString()),
+                             area.Xin,
+                             area.Yin,
+                             area.Xfin,
+                             area.Yfin};
+    Raster expected;
+    ASSERT_TRUE(expected.Allocate(CleanRectified.width(), CleanRectified.height()));
+    Resample(ViewOfImage(CleanBitmap), expected, g, Interpolation::Nearest, 1);
+    const QImage truePicture = AdoptRaster(std::move(expected));
+    long differing = 0;
+    for (int y = 0; y < truePicture.height(); ++y)
+        for (int x = 0; x < truePicture.width(); ++x)
+            differing +=
+                (truePicture.pixel(x, y) & 0xFFFFFF) != (CleanRectified.pixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0) << truePicture.width() << " x " << truePicture.height();
 }
