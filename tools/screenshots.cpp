@@ -3,7 +3,7 @@
 // X server by tools/screenshots.sh; never by the tests.
 //   screenshot_scenes SCENE OUT.png
 // Scenes: image results scale rectified export (analytic), lines ratio
-// (geometric).
+// (geometric), message question save (a dialog over the tool windows).
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -247,16 +247,51 @@ void RatioScene() {
     CentreOn(ImageWindow, Seen(10, 6));
 }
 
+// ------------------------------------------------- messages over tool windows
+// The scale dialog with the image and object tables, the preview and the area
+// window open: what every message, question and file dialog must open above.
+void ToolWindowsOpen() {
+    ScaleScene();
+    Trigger("Visualizza6");
+    Trigger("Visualizza7");
+    FormScala->Command("Anteprima1")->trigger();
+    DialogSeam::SetAutomatic(false);
+}
+
+// A pixel of 0.0001 m: the rectification is refused for want of memory.
+void MessageScene() {
+    ToolWindowsOpen();
+    Type(FormScala->Edit1, "0.0001");
+    FormScala->Command("Vek1")->trigger();
+}
+
+// Closing the photograph with a point collimated by hand and not saved.
+void QuestionScene() {
+    ToolWindowsOpen();
+    FormTabImm->Command("Iniziacollimazione1")->trigger();
+    Press(ImageWindow->Image1, Seen(10, 6));
+    FormTabImm->Command("Registrapunto1")->trigger();
+    Trigger("Chiudi1");
+}
+
+void SaveScene() {
+    ToolWindowsOpen();
+    Trigger("Salva5");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::map<QString, std::function<void()>> scenes = {
-        {"image", ImageScene},         {"results", ResultsScene}, {"scale", ScaleScene},
-        {"rectified", RectifiedScene}, {"export", ExportScene},   {"lines", LinesScene},
-        {"ratio", RatioScene}};
+        {"image", ImageScene},       {"results", ResultsScene},
+        {"scale", ScaleScene},       {"rectified", RectifiedScene},
+        {"export", ExportScene},     {"lines", LinesScene},
+        {"ratio", RatioScene},       {"message", MessageScene},
+        {"question", QuestionScene}, {"save", SaveScene}};
     if (argc != 3 || !scenes.count(argv[1])) return 2;
     MapDesignFonts();
     QApplication app(argc, argv);
+    InstallToolkitTranslation();
     DialogSeam::SetAutomatic(true);
     const QString out = argv[2];
 
@@ -273,6 +308,9 @@ int main(int argc, char** argv) {
     });
     QTimer::singleShot(3000, [&] {
         QGuiApplication::primaryScreen()->grabWindow(0).save(out, "PNG");
+        // A scene may end in a modal dialog: it goes before the program.
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        DialogSeam::SetAutomatic(true);
         app.quit();
     });
     const int rc = app.exec();

@@ -10,7 +10,7 @@ cmake --build build -j2 --target screenshot_scenes
 mkdir -p docs
 scenes=("$@")
 [ ${#scenes[@]} -gt 0 ] || scenes=(image results scale rectified export lines ratio)
-display=:77
+display=${DISPLAY_NUMBER:-:77}
 for size in 1920x1080 1366x768; do
   Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp &
   xvfb=$!
