@@ -37,99 +37,6 @@ const FacadeEdge& Edge(const std::string& name) {
 
 long double RealOf(const QLineEdit* e) { return TextToReal(e->text().toStdString()); }
 
-}  // namespace
-
-using RatioRoad = VekRun;
-
-TEST_F(RatioRoad, FacadeRectifiedAtTheChosenPixelSize) {
-    constexpr long double kPixel = 0.02;  // metres
-    ChooseGeometric();
-    DialogSeam::PresetFileName(Sample("facciata.jpg"));
-    main_->Action("Apri1")->trigger();
-    ASSERT_TRUE(ImageWindow);
-
-    main_->Action("Individuarette2")->trigger();
-    FormGeom->Command("Retteorizzontali1")->trigger();
-    for (const char* name : {"o2", "o1", "o3"}) Segment(Edge(name).from, Edge(name).to);
-    FormGeom->Command("Rettevertivali1")->trigger();
-    for (const char* name : {"v2", "v1", "v3"}) Segment(Edge(name).from, Edge(name).to);
-    FormGeom->Command("Calcolopuntidifuga1")->trigger();
-    FormGeom->Command("Calcoloparametri1")->trigger();
-    ASSERT_TRUE(main_->cb_fot->Checked());
-
-    main_->Action("Selezionaarearicampionamento1")->trigger();
-    for (PlanePoint corner :
-         {PlanePoint{1, 1}, PlanePoint{19, 1}, PlanePoint{19, 11}, PlanePoint{1, 11}})
-        Click(Seen(corner.x, corner.y));
-    ASSERT_TRUE(main_->cb_area->Checked());
-    main_->Action("Vek2")->trigger();
-    ASSERT_TRUE(FormRapporto->isVisible());
-
-    FormRapporto->Edit1->setText("20");
-    FormRapporto->Edit3->setText("12");
-    FormRapporto->Command("Misuralarghezza1")->trigger();
-    Segment({0, 0}, {FacadeWidth, 0});
-    FormRapporto->Command("Misuraaltezza1")->trigger();
-    Segment({0, 0}, {0, FacadeHeight});
-    ASSERT_FALSE(FormRapporto->Edit8->text().isEmpty());
-
-    QApplication::setActiveWindow(FormRapporto);
-    FormRapporto->Edit6->setFocus();
-    QTest::keyClicks(FormRapporto->Edit6, "0.02");
-    ASSERT_EQ(FormRapporto->Edit7->text(), "127.000");
-    FormRapporto->Command("Vek1")->trigger();
-    auto* window = qobject_cast<TFormCorretta*>(RectifiedWindow);
-    ASSERT_TRUE(window);
-    const QImage& picture = window->Image1->Picture();
-    EXPECT_EQ(FormRapporto->Label9->text(),
-              QString("%1 x %2").arg(picture.width()).arg(picture.height()));
-
-    // The reference plane is the facade's own up to an offset and a scale per
-    // axis: its origin is where the plinth's top meets the left side, X = 10
-    // at the plinth's right end, Y = 10 at the top of the left side.
-    const long double X0 = Edge("v1").from.x, Y0 = Edge("o1").from.y;
-    const long double unitX = (Edge("o1").to.x - X0) / 10, unitY = (Edge("v1").to.y - Y0) / 10;
-    const long double fx = RealOf(FormRapporto->Edit5), fy = RealOf(FormRapporto->Edit8);
-    // Metres of facade per output pixel along each axis.
-    const long double pixelX = kPixel / fx * unitX, pixelY = kPixel / fy * unitY;
-    EXPECT_NEAR(double(pixelX / kPixel), 1, 0.01);
-    EXPECT_NEAR(double(pixelY / kPixel), 1, 0.01);
-
-    const long double Xin = RealOf(FormLimiti->Edit1), Yin = RealOf(FormLimiti->Edit2);
-    const PixelToObject objectOf = [&](int c, int r, long double& X, long double& Y) {
-        X = X0 + Xin * unitX + c * pixelX;
-        Y = Y0 + Yin * unitY - r * pixelY;
-        return X >= 0 && X <= FacadeWidth && Y >= 0 && Y <= FacadeHeight;
-    };
-    long compared = 0;
-    for (double e : TextureError(picture, objectOf, 0.1L, 1, compared)) EXPECT_LT(e, 6);
-    EXPECT_GT(compared, picture.width() * picture.height() / 2);
-
-    // Saved: the bitmap is the rectified picture, and the report's upper-left
-    // corner, size and pixel are those the windows show.
-    QTemporaryDir dir;
-    DialogSeam::PresetFileName(dir.filePath("facciata_geo.bmp"));
-    main_->Action("Salva4")->trigger();
-    QImage saved;
-    ASSERT_TRUE(saved.load(dir.filePath("facciata_geo.bmp")));
-    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
-              CleanRectified.convertToFormat(QImage::Format_RGB32));
-    QFile file(dir.filePath("facciata_geo.txt"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> report = file.readAll().split('\n');
-    ASSERT_GE(report.size(), 9);
-    window->Image1MouseMove(Qt::NoButton, 0, 0);
-    EXPECT_EQ(report[1].trimmed(),
-              "coordinate spigolo alto sinistro:  " + (Panel(0) + " ; " + Panel(1)).toLatin1());
-    EXPECT_EQ(report[5].trimmed(), "dimensione immagine raddrizzata (pixel):  " +
-                                       FormRapporto->Label9->text().toLatin1());
-    EXPECT_EQ(report[8].trimmed(), "dimensione pixel (m):  0.02");
-    EXPECT_TRUE(DialogSeam::Messages().isEmpty())
-        << DialogSeam::Messages().join("\n").toStdString();
-}
-
-namespace {
-
 // What a rectification leaves for the user to see.
 struct GeometricResult {
     QStringList parameters, area;
@@ -182,6 +89,67 @@ GeometricResult RectifyWithEdgesClicked(bool rightToLeft, bool downwards) {
 }
 
 }  // namespace
+
+using RatioRoad = VekRun;
+
+TEST_F(RatioRoad, FacadeRectifiedAtTheChosenPixelSize) {
+    constexpr long double kPixel = 0.02;  // metres
+    ChooseGeometric();
+    DialogSeam::PresetFileName(Sample("facciata.jpg"));
+    main_->Action("Apri1")->trigger();
+    ASSERT_TRUE(ImageWindow);
+    main_->Action("Individuarette2")->trigger();
+    RectifyWithEdgesClicked(false, false);
+    ASSERT_EQ(FormRapporto->Edit7->text(), "127.000");
+    auto* window = qobject_cast<TFormCorretta*>(RectifiedWindow);
+    ASSERT_TRUE(window);
+    const QImage& picture = window->Image1->Picture();
+    EXPECT_EQ(FormRapporto->Label9->text(),
+              QString("%1 x %2").arg(picture.width()).arg(picture.height()));
+
+    // The reference plane is the facade's own up to an offset and a scale per
+    // axis: its origin is where the plinth's top meets the left side, X = 10
+    // at the plinth's right end, Y = 10 at the top of the left side.
+    const long double X0 = Edge("v1").from.x, Y0 = Edge("o1").from.y;
+    const long double unitX = (Edge("o1").to.x - X0) / 10, unitY = (Edge("v1").to.y - Y0) / 10;
+    const long double fx = RealOf(FormRapporto->Edit5), fy = RealOf(FormRapporto->Edit8);
+    // Metres of facade per output pixel along each axis.
+    const long double pixelX = kPixel / fx * unitX, pixelY = kPixel / fy * unitY;
+    EXPECT_NEAR(double(pixelX / kPixel), 1, 0.01);
+    EXPECT_NEAR(double(pixelY / kPixel), 1, 0.01);
+
+    const long double Xin = RealOf(FormLimiti->Edit1), Yin = RealOf(FormLimiti->Edit2);
+    const PixelToObject objectOf = [&](int c, int r, long double& X, long double& Y) {
+        X = X0 + Xin * unitX + c * pixelX;
+        Y = Y0 + Yin * unitY - r * pixelY;
+        return X >= 0 && X <= FacadeWidth && Y >= 0 && Y <= FacadeHeight;
+    };
+    long compared = 0;
+    for (double e : TextureError(picture, objectOf, 0.1L, 1, compared)) EXPECT_LT(e, 6);
+    EXPECT_GT(compared, picture.width() * picture.height() / 2);
+
+    // Saved: the bitmap is the rectified picture, and the report's upper-left
+    // corner, size and pixel are those the windows show.
+    QTemporaryDir dir;
+    DialogSeam::PresetFileName(dir.filePath("facciata_geo.bmp"));
+    main_->Action("Salva4")->trigger();
+    QImage saved;
+    ASSERT_TRUE(saved.load(dir.filePath("facciata_geo.bmp")));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
+              CleanRectified.convertToFormat(QImage::Format_RGB32));
+    QFile file(dir.filePath("facciata_geo.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> report = file.readAll().split('\n');
+    ASSERT_GE(report.size(), 9);
+    window->Image1MouseMove(Qt::NoButton, 0, 0);
+    EXPECT_EQ(report[1].trimmed(),
+              "coordinate spigolo alto sinistro:  " + (Panel(0) + " ; " + Panel(1)).toLatin1());
+    EXPECT_EQ(report[5].trimmed(), "dimensione immagine raddrizzata (pixel):  " +
+                                       FormRapporto->Label9->text().toLatin1());
+    EXPECT_EQ(report[8].trimmed(), "dimensione pixel (m):  0.02");
+    EXPECT_TRUE(DialogSeam::Messages().isEmpty())
+        << DialogSeam::Messages().join("\n").toStdString();
+}
 
 TEST_F(RatioRoad, EitherClickOrderOfTheEdgesGivesTheSameResult) {
     ChooseGeometric();
