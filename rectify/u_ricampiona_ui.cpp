@@ -1,5 +1,7 @@
 #include "rectify/u_ricampiona_ui.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <algorithm>
@@ -58,9 +60,14 @@ bool RectificationFeasible(const ResampleGeometry& g) {
     if (size.W < 0 || size.H < 0 || size.W > INT_MAX || size.H > INT_MAX)
         return Refuse("sarebbe troppo grande.");
     if (size.W == 0 || size.H == 0) return Refuse("avrebbe 0 pixel.");
-    // Tried and freed at once: its pages are never touched.
+    // More than the machine's memory is refused unasked; anything else is
+    // tried and freed at once, its pages never touched.
+    const long double bytes = static_cast<long double>(size.W) * size.H * sizeof(uint32_t);
+    const long double memory =
+        static_cast<long double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE);
     Raster probe;
-    if (!probe.Allocate(int(size.W), int(size.H))) return Refuse("memoria insufficiente.");
+    if (bytes > memory || !probe.Allocate(int(size.W), int(size.H)))
+        return Refuse("memoria insufficiente.");
     return true;
 }
 

@@ -252,6 +252,8 @@ long double TextToReal(std::string_view text) {
 }
 
 std::optional<long double> ReadTypedNumber(std::string_view text) {
+    // Blanks typed after the number are no part of it.
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     const std::string point = NormalizeDecimalText(text);
     bool readable = false;
     ParseReal(point, &readable);
