@@ -90,22 +90,19 @@ void RefineLeastSquares(const Matrix& a, const Matrix& l, const Matrix& p, Least
     s.R.Name = "RESSTAN";
 }
 
+ControlPoint ReadUnionRow(const IGrid& uni, int r) {
+    // A cell typed with a decimal comma means what an Italian means.
+    auto real = [&uni, r](int c) {
+        const std::string text = uni.Cell(c, r);
+        return ReadTypedNumber(text).value_or(TextToReal(text));
+    };
+    return ControlPoint{uni.Cell(0, r), real(1), real(2), real(3), real(4)};
+}
+
 int ReadControlPoints(const IGrid& uni, ControlPointList& list) {
     int filled = 0;
-    for (int r = 1; !uni.Cell(1, r).empty() && filled < ControlPointCapacity; ++r) {
-        if (uni.Cell(5, r) == "*") continue;
-        ControlPoint& pt = list[filled++];
-        pt.Name = uni.Cell(0, r);
-        // A cell typed with a decimal comma means what an Italian means.
-        auto real = [&uni, r](int c) {
-            const std::string text = uni.Cell(c, r);
-            return ReadTypedNumber(text).value_or(TextToReal(text));
-        };
-        pt.x = real(1);
-        pt.y = real(2);
-        pt.X = real(3);
-        pt.Y = real(4);
-    }
+    for (int r = 1; !uni.Cell(1, r).empty() && filled < ControlPointCapacity; ++r)
+        if (uni.Cell(5, r) != "*") list[filled++] = ReadUnionRow(uni, r);
     return filled;
 }
 

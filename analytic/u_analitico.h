@@ -111,6 +111,7 @@ struct ProjectiveFit {
     std::vector<long double> residuals;       // v, computed minus observed: 2k-2, 2k-1 for point k
     std::vector<long double> standardised;    // R, in the same order
     long double sigma0Squared = 0;
+    int unknowns = ProjectiveUnknowns;  // the redundancy is 2n - unknowns
 };
 
 // One step of iterative refinement of a solution of SolveLeastSquares with
@@ -142,6 +143,9 @@ enum class EstimationStatus { Ok, TooFewPoints, Singular, FloatingPointFault };
 // (name from column 0, x, y, X, Y from columns 1..4 by TextToReal). Reading
 // stops when the list is full. Returns the number of records filled.
 int ReadControlPoints(const IGrid& uni, ControlPointList& list);
+
+// Row r of the union grid as a record: name, x, y, X, Y.
+ControlPoint ReadUnionRow(const IGrid& uni, int r);
 
 // The first 150 records with x, y and X, Y exchanged.
 void SwapPointRoles(const ControlPointList& list, ControlPointList& swapped);

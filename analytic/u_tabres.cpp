@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "analytic/u_analitico.h"
+#include "analytic/u_diagnosi.h"
+#include "analytic/u_rapportocomp_ui.h"
 #include "analytic/u_tabrpar.h"
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
@@ -40,6 +42,7 @@ QString EstimationFailureText(EstimationStatus status) {
 TFormTabRes::TFormTabRes(QWidget* parent)
     : ToolWindow("FormTabRes", "Tabella dei residui", parent),
       SaveDialog1(FileDialog::Save, "(*.res)|*.res|tutti i file|*.*", ".res", "res"),
+      SaveDialog2(FileDialog::Save, "(*.pdf)|*.pdf|tutti i file|*.*", ".pdf", "pdf"),
       ColorDialog1(Qt::cyan) {
     resize(355, 220);
     setFont(DesignFont());
@@ -55,6 +58,8 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     AddCommand("vedi parametri", "vediparametri1", this, &TFormTabRes::vediparametri1Click);
     AddCommand("disegna residui", "disegnaresidui1", this, &TFormTabRes::disegnaresidui1Click);
     AddCommand("salva residui", "salvaresidui1", this, &TFormTabRes::salvaresidui1Click);
+    AddCommand("salva rapporto compensazione", "salvarapportocompensazione1", this,
+               &TFormTabRes::salvarapportocompensazione1Click);
     AddCommand("chiudi", "chiudi1", this, &TFormTabRes::chiudi1Click);
 }
 
@@ -76,8 +81,10 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
     if (!PointCellsReadable(this, uni, {1, 2, 3, 4})) return std::nullopt;
+    ResetDiagnostics();
     const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par)
                                               : ComputeDirectParameters(uni, *StringGrid1, par);
+    if (outcome.status == EstimationStatus::Ok) ShowDiagnostics(uni, outcome.fit, inverse);
     StringGrid1->Repaint();
     par.Repaint();
     FitToValues();
@@ -90,6 +97,44 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     StatusBar1->SetPanel(1, " sqm:  " + Edit1->text());
     return outcome.fit.transform;
 }
+
+void TFormTabRes::ShowDiagnostics(const IGrid& uni, const ProjectiveFit& fit, bool inverse) {
+    const QString direction = inverse ? " inversi: " : " diretti: ";
+    const std::optional<long double> limit = FormOpzioni->OutlierLimit();
+    if (!limit) {
+        StatusBar1->SetPanel(0, direction + "valore critico non valido, nessun test");
+    } else {
+        const OutlierTest test = TestOutliers(fit, *limit);
+        std::vector<std::string> names;
+        for (int k = 0; k < static_cast<int>(test.flagged.size()); ++k) {
+            names.push_back(StringGrid1->Cell(0, k + 1));
+            StringGrid1->SetRowMarked(k + 1, test.flagged[k]);
+        }
+        StatusBar1->SetPanel(
+            0, direction + QString::fromStdString(OutlierSummaryText(test, names, *limit)));
+    }
+    if (const std::optional<CheckPoints> checks =
+            EvaluateCheckPoints(uni, fit.transform, inverse)) {
+        WriteCheckPoints(*checks, ResidualUnits(inverse), *StringGrid1);
+        const int first = CountPoints(*StringGrid1) + 1;
+        const int m = CheckPointCount(*StringGrid1);
+        if (m > 0) {
+            StringGrid1->setSpan(first - 1, 0, 1, StringGrid1->ColCount());
+            StringGrid1->setSpan(first + m, 0, 1, StringGrid1->ColCount());
+        }
+    }
+}
+
+void TFormTabRes::ResetDiagnostics() {
+    StringGrid1->ClearRowMarks();
+    StringGrid1->clearSpans();
+    ClearCheckPoints(*StringGrid1);
+    StatusBar1->SetPanel(0, "");
+}
+
+bool TFormTabRes::HoldsInverse() const { return StatusBar1->Panel(0).startsWith(" inversi"); }
+
+QString TFormTabRes::OutlierSummary() const { return StatusBar1->Panel(0).section(": ", 1); }
 
 void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }
 
@@ -138,5 +183,16 @@ void TFormTabRes::DrawResidualVectors() {
 }
 
 void TFormTabRes::salvaresidui1Click() { SaveTable(SaveDialog1, *StringGrid1, TableKey::Nxyxy); }
+
+void TFormTabRes::salvarapportocompensazione1Click() {
+    if (CountPoints(*StringGrid1) == 0 || Edit1->text().isEmpty()) {
+        ShowErrorBox(this,
+                     "Nessuna stima da riportare: calcolare prima i parametri diretti o "
+                     "inversi.");
+        return;
+    }
+    if (!SaveDialog2.Execute(this)) return;
+    SaveAdjustmentReport(this, SaveDialog2.FileName, GatherAdjustmentReport());
+}
 
 void TFormTabRes::chiudi1Click() { hide(); }

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <optional>
 
+#include "analytic/u_analitico.h"
 #include "analytic/u_proiettiva.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -19,6 +20,7 @@ public:
     StatusBar* StatusBar1;
     QLineEdit* Edit1;  // hidden: the unit variance text
     FileDialog SaveDialog1;
+    FileDialog SaveDialog2;  // the adjustment report
     ColorDialog ColorDialog1;
 
     // The options' width: 497 with the standardised residuals, 355 without,
@@ -31,6 +33,11 @@ public:
     // notice, tables and message box: the transformation, or nothing when it
     // could not be estimated.
     std::optional<Projective> Estimate(bool inverse);
+    // Panel 0 tells the direction last computed and the outlier test's result.
+    bool HoldsInverse() const;
+    // Marks, check points and panel 0 gone, as before any estimation.
+    void ResetDiagnostics();
+    QString OutlierSummary() const;
 
 public slots:
     void calcolaparametridiretti1Click();
@@ -38,8 +45,12 @@ public slots:
     void vediparametri1Click();
     void disegnaresidui1Click();
     void salvaresidui1Click();
+    void salvarapportocompensazione1Click();
     void chiudi1Click();
 
 private:
     void DrawResidualVectors();
+    // The outlier marks, the test's line in panel 0 and the check points
+    // below the adjusted ones, after a successful estimation.
+    void ShowDiagnostics(const IGrid& uni, const ProjectiveFit& fit, bool inverse);
 };

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLayout>
+#include <cmath>
 
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
@@ -10,6 +11,7 @@
 #include "app/u_principale.h"
 #include "export/U_tabptidxf.h"
 #include "platform/fonts.h"
+#include "tables/u_stringhe.h"
 
 void SetSwatch(QLineEdit* swatch, const QColor& c) {
     QPalette pal = swatch->palette();
@@ -65,6 +67,10 @@ TFormOpzioni::TFormOpzioni(QWidget* parent) : ToolWindow("FormOpzioni", "Opzioni
     cb_resstand->setGeometry(8, y, 120, 20);
     cb_varcovar = new CheckBox("cb_varcovar", Body());
     cb_varcovar->setGeometry(136, y, 120, 20);
+    y += 28;
+    Edit4 = MakeEdit("Edit4", Body());
+    Edit4->setText("3.29");
+    row("valore critico dei residui std.", Edit4);
     connect(cb_resstand, &QCheckBox::clicked, this, &TFormOpzioni::cb_resstandClick);
     connect(cb_varcovar, &QCheckBox::clicked, this, &TFormOpzioni::cb_varcovarClick);
     StatusBar1 = AddStatusBar({150});
@@ -98,5 +104,11 @@ void TFormOpzioni::Edit3Click() {
 void TFormOpzioni::cb_resstandClick() { FormTabRes->ShowStandardised(cb_resstand->Checked()); }
 
 void TFormOpzioni::cb_varcovarClick() { FormTabPar->ShowVariances(cb_varcovar->Checked()); }
+
+std::optional<long double> TFormOpzioni::OutlierLimit() const {
+    const std::optional<long double> v = ReadTypedNumber(Edit4->text().toStdString());
+    if (!v || !(*v > 0) || !std::isfinite(*v)) return std::nullopt;
+    return v;
+}
 
 void TFormOpzioni::Chiudi1Click() { hide(); }

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <optional>
 
 #include "platform/controls.h"
 #include "platform/statusbar.h"
@@ -18,6 +19,9 @@ public:
     QSpinBox* SpinEdit3;               // glide speed 1..50
     QLineEdit *Edit1, *Edit2, *Edit3;  // colour swatches
     CheckBox *cb_resstand, *cb_varcovar;
+    QLineEdit* Edit4;  // critical value of the standardised residuals' test
+    // Edit4 read as typed; nothing when it is not a positive number.
+    std::optional<long double> OutlierLimit() const;
     StatusBar* StatusBar1;
 
 public slots:

@@ -88,6 +88,7 @@ void ResetUnionTable() {
 void ResetResiduals() {
     FormTabRes->hide();
     ClearTable(*FormTabRes->StringGrid1);
+    FormTabRes->ResetDiagnostics();
 }
 
 void ResetParameters() {

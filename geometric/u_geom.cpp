@@ -381,6 +381,7 @@ bool ComputeAreaExtent() {
     AreaExtent e;
     if (main->rb_an->Checked()) {
         if (!PointCellsReadable(main, *FormTabFot->StringGrid1, {1, 2, 3, 4})) return false;
+        FormTabRes->ResetDiagnostics();
         const AnalyticExtentOutcome o =
             AnalyticAreaExtent(*FormTabFot->StringGrid1, *FormTabRes->StringGrid1,
                                *FormTabPar->StringGrid1, CleanBitmap.height(), c);

@@ -1,5 +1,7 @@
 #include "platform/stringgrid.h"
 
+#include <QColor>
+#include <QFont>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -33,7 +35,18 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-    if (role == Qt::DisplayRole) return ShownText(grid_->Cell(index.column(), index.row() + 1));
+    const bool marked = grid_->RowMarked(index.row() + 1);
+    if (role == Qt::DisplayRole) {
+        const QString text = ShownText(grid_->Cell(index.column(), index.row() + 1));
+        // The mark shows beside the name, so it survives a print in grey.
+        return marked && index.column() == 0 ? text + " !" : text;
+    }
+    if (marked && role == Qt::BackgroundRole) return QColor(255, 186, 120);
+    if (marked && role == Qt::FontRole) {
+        QFont f = grid_->font();
+        f.setBold(true);
+        return f;
+    }
     if (role != Qt::EditRole) return {};
     return grid_->Cells(index.column(), index.row() + 1);
 }
@@ -93,6 +106,7 @@ void StringGrid::FitColumnsToText() {
                          horizontalHeader()->sectionSizeHint(c));
         for (int r = 1; r < RowCount(); ++r) {
             const std::string& text = cells_.Cell(c, r);
+            if (columnSpan(r - 1, c) > 1) continue;  // a heading across the row
             if (!text.empty())
                 w = std::max(w, fm.horizontalAdvance(QString::fromStdString(text)) + pad);
         }
@@ -179,4 +193,18 @@ QRect StringGrid::RowRect(int row, int col) const { return visualRect(model_.ind
 void StringGrid::mousePressEvent(QMouseEvent* e) {
     QTableView::mousePressEvent(e);
     emit MouseDown(e->button());
+}
+
+void StringGrid::SetRowMarked(int row, bool on) {
+    if (on == RowMarked(row)) return;
+    if (on)
+        marked_.insert(row);
+    else
+        marked_.remove(row);
+    viewport()->update();
+}
+
+void StringGrid::ClearRowMarks() {
+    marked_.clear();
+    viewport()->update();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <QTableView>
 
 #include "platform/igrid.h"
@@ -59,6 +60,12 @@ public:
 
     QString Cells(int col, int row) const { return QString::fromStdString(Cell(col, row)); }
     void SetCells(int col, int row, const QString& t) { SetCell(col, row, t.toStdString()); }
+    // A marked data row stands out (colour, bold, " !" after its first
+    // cell) without a change to its cells.
+    void SetRowMarked(int row, bool on);
+    bool RowMarked(int row) const { return marked_.contains(row); }
+    void ClearRowMarks();
+
     // Screen rectangle (viewport coordinates) of a data row, for simulated presses.
     QRect RowRect(int row, int col = 0) const;
 
@@ -73,5 +80,6 @@ private:
     GridCells cells_;
     GridModel model_;
     QVector<int> designWidths_;
+    QSet<int> marked_;
     bool editable_ = false;
 };

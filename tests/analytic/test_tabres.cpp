@@ -1,7 +1,9 @@
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "analytic/u_diagnosi.h"
 #include "analytic/u_proiettiva.h"
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
@@ -133,7 +135,8 @@ TEST_F(Residuals, ExcludedPointIsLeftOut) {
     EXPECT_EQ(Res().Cells(0, 1), "1");
     EXPECT_EQ(Res().Cells(0, 2), "3");
     EXPECT_EQ(Res().Cells(0, 4), "5");
-    EXPECT_EQ(Res().Cells(0, 5), "");
+    EXPECT_EQ(Res().Cell(0, 5), CheckPointsHeading);  // "2" is a check point now
+    EXPECT_EQ(Res().Cells(0, 6), "2");
 }
 
 // A cell edited with a decimal comma counts as typed; one that is no number
@@ -225,4 +228,64 @@ TEST_F(Residuals, VectorsAreMagnifiedRoundedAndKeepTheirSign) {
     EXPECT_NE(c.Pixel(5, 20), aqua);    // not mirrored to (3, 20)-(8, 20)
     EXPECT_EQ(c.Pixel(121, 40), aqua);  // 2.5 rounds to 2: (120, 40)-(122, 40)
     EXPECT_NE(c.Pixel(122, 40), aqua);
+}
+
+// A point collimated 25 pixels off is marked, a "*" point is listed as a check
+// point, and the report of that estimation is a PDF with its text twin.
+TEST_F(Residuals, OutlierCheckPointAndReport) {
+    FillUnion({{100, 200},
+               {1900, 150},
+               {1800, 1300},
+               {150, 1250},
+               {1000, 700},
+               {600, 400},
+               {1400, 900},
+               {500, 1000},
+               {1300, 300},
+               {300, 700},
+               {1700, 600},
+               {1200, 1150},
+               {700, 1300},
+               {900, 1200}});
+    // With the unit variance estimated from the same residuals, no |R| can
+    // exceed the square root of the redundancy: fourteen points test at 3.29.
+    StringGrid& uni = *FormTabFot->StringGrid1;
+    uni.SetCells(1, 6, QString::number(uni.Cells(1, 6).toInt() + 12));
+    uni.SetCells(5, 14, "*");
+    main_->cb_fot->SetChecked(true);
+    Cmd("salvarapportocompensazione1")->trigger();  // nothing estimated yet
+    ASSERT_EQ(DialogSeam::Messages().size(), 1);
+    Cmd("calcolaparametriinversi1")->trigger();
+    for (int r = 1; r <= 13; ++r) EXPECT_EQ(Res().RowMarked(r), r == 6) << r;
+    EXPECT_TRUE(FormTabRes->StatusBar1->Panel(0).startsWith(" inversi: 1 punto oltre 3.29"));
+    EXPECT_EQ(Res().Cell(0, 14), CheckPointsHeading);
+    EXPECT_EQ(Res().Cells(0, 15), "14");
+    EXPECT_TRUE(Res().Cells(0, 16).endsWith(" pixel"));
+    FormOpzioni->Edit4->setText("1000");
+    Cmd("calcolaparametridiretti1")->trigger();
+    EXPECT_FALSE(Res().RowMarked(6));
+    EXPECT_TRUE(Res().Cells(0, 16).endsWith(" m"));
+    FormOpzioni->Edit4->setText("3,29");
+    Cmd("calcolaparametriinversi1")->trigger();
+
+    QTemporaryDir dir;
+    DialogSeam::PresetFileName(dir.filePath("rapporto.pdf"));
+    Cmd("salvarapportocompensazione1")->trigger();
+    QFile pdf(dir.filePath("rapporto.pdf")), txt(dir.filePath("rapporto.txt"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly) && txt.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
+    const QByteArray text = txt.readAll();
+    EXPECT_TRUE(text.contains("Punti di controllo, non usati nella stima\r\n"));
+    EXPECT_TRUE(text.contains("ERRORE?"));
+    if (QProcess::execute("sh", {"-c", "command -v pdftotext >/dev/null"}) != 0)
+        GTEST_SKIP() << "pdftotext not installed: the PDF's words are not checked";
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf.fileName(), "-"});
+    ASSERT_TRUE(p.waitForFinished());
+    const QString words = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(words.contains(QString::fromUtf8("σ0²")));
+    for (int r = 1; r <= 14; ++r) EXPECT_TRUE(words.contains(uni.Cells(0, r))) << r;
+    EXPECT_EQ(words.count('\f'), 2);  // the tables, then the vectors
 }
