@@ -12,8 +12,8 @@ OutlierTest TestOutliers(const ProjectiveFit& fit, long double limit) {
     t.flagged.assign(n, false);
     if (t.redundancy <= 0) return t;
     for (int k = 0; k < n; ++k) {
-        const long double r = std::max(std::fabs(fit.standardised[2 * k]),
-                                       std::fabs(fit.standardised[2 * k + 1]));
+        const long double r =
+            std::max(std::fabs(fit.standardised[2 * k]), std::fabs(fit.standardised[2 * k + 1]));
         if (!std::isfinite(r)) continue;
         t.flagged[k] = r > limit;
         t.count += t.flagged[k];
@@ -30,12 +30,14 @@ std::string OutlierSummaryText(const OutlierTest& test, const std::vector<std::s
     if (test.redundancy <= 0) return "ridondanza 0: nessun test dei residui";
     const std::string lim = FormatFixed(limit, 15, 2);
     if (test.count == 0) return "nessun residuo standardizzato oltre " + lim;
-    const std::string name = test.largest < static_cast<int>(names.size()) ? names[test.largest] : "";
+    const std::string name =
+        test.largest < static_cast<int>(names.size()) ? names[test.largest] : "";
     return std::to_string(test.count) + (test.count == 1 ? " punto" : " punti") + " oltre " + lim +
            ", il maggiore " + name + " (" + FormatFixed(test.largestValue, 15, 3) + ")";
 }
 
-std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const Projective& t, bool inverse) {
+std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const Projective& t,
+                                               bool inverse) {
     CheckPoints out;
     long double sumX = 0, sumY = 0;
     for (int r = 1; !uni.Cell(1, r).empty(); ++r) {

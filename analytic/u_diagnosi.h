@@ -15,10 +15,10 @@
 inline constexpr long double DefaultOutlierLimit = 3.29L;
 
 struct OutlierTest {
-    int redundancy = 0;          // 2n - u; nothing is tested when it is 0
-    std::vector<bool> flagged;   // per adjusted point, in the residuals' order
-    int count = 0;               // points flagged
-    int largest = -1;            // point with the largest |R| of either axis, -1 untested
+    int redundancy = 0;            // 2n - u; nothing is tested when it is 0
+    std::vector<bool> flagged;     // per adjusted point, in the residuals' order
+    int count = 0;                 // points flagged
+    int largest = -1;              // point with the largest |R| of either axis, -1 untested
     long double largestValue = 0;  // that |R|
 };
 
@@ -31,8 +31,8 @@ std::string OutlierSummaryText(const OutlierTest& test, const std::vector<std::s
 
 struct CheckPoint {
     std::string name;
-    PlanePoint observed;  // on the output side of the direction computed
-    PlanePoint computed;  // the parameters applied to the input side
+    PlanePoint observed;             // on the output side of the direction computed
+    PlanePoint computed;             // the parameters applied to the input side
     long double resX = 0, resY = 0;  // computed - observed
 };
 

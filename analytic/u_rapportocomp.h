@@ -44,9 +44,9 @@ AdjustmentReport ReadAdjustmentReport(const IGrid& uni, const IGrid& residuals,
 
 struct ReportBlock {
     enum Kind { Title, Heading, Lines, Table } kind = Lines;
-    std::vector<std::string> lines;                // Title, Heading, Lines
-    std::vector<std::string> header;               // Table
-    std::vector<std::vector<std::string>> rows;    // Table
+    std::vector<std::string> lines;              // Title, Heading, Lines
+    std::vector<std::string> header;             // Table
+    std::vector<std::vector<std::string>> rows;  // Table
 };
 
 std::vector<ReportBlock> AdjustmentReportBlocks(const AdjustmentReport& r);

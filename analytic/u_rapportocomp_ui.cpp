@@ -22,9 +22,9 @@ AdjustmentReport GatherAdjustmentReport() {
     StringGrid& res = *FormTabRes->StringGrid1;
     std::vector<bool> marks;
     for (int k = 1; k <= CountPoints(res); ++k) marks.push_back(res.RowMarked(k));
-    AdjustmentReport r = ReadAdjustmentReport(
-        *FormTabFot->StringGrid1, res, *FormTabPar->StringGrid1, FormTabRes->HoldsInverse(),
-        FormTabRes->Edit1->text().toStdString(), marks);
+    AdjustmentReport r = ReadAdjustmentReport(*FormTabFot->StringGrid1, res,
+                                              *FormTabPar->StringGrid1, FormTabRes->HoldsInverse(),
+                                              FormTabRes->Edit1->text().toStdString(), marks);
     if (ImageWindow) r.photo = QFileInfo(ImageWindow->windowTitle()).fileName().toStdString();
     r.width = CleanBitmap.width();
     r.height = CleanBitmap.height();

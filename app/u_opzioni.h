@@ -1,5 +1,6 @@
 // The options of the run: lens factor, mark colours, residual scale,
-// navigator speed and the widths of the result windows. Nothing is saved.
+// navigator speed, the widths of the result windows and how the analytic
+// estimations adjust. Nothing is saved.
 #pragma once
 
 #include <QCheckBox>
@@ -7,6 +8,7 @@
 #include <QSpinBox>
 #include <optional>
 
+#include "analytic/u_analitico.h"
 #include "platform/controls.h"
 #include "platform/statusbar.h"
 
@@ -19,10 +21,17 @@ public:
     QSpinBox* SpinEdit3;               // glide speed 1..50
     QLineEdit *Edit1, *Edit2, *Edit3;  // colour swatches
     CheckBox *cb_resstand, *cb_varcovar;
+<<<<<<< HEAD
     QLineEdit* Edit4;  // critical value of the standardised residuals' test
     // Edit4 read as typed; nothing when it is not a positive number.
     std::optional<long double> OutlierLimit() const;
+=======
+    CheckBox* cb_lineare;  // "stima lineare senza iterazioni"
+>>>>>>> main
     StatusBar* StatusBar1;
+
+    // How the analytic estimations adjust, as the check boxes say now.
+    AdjustmentOptions Adjustment() const;
 
 public slots:
     void Edit1Click();

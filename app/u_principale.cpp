@@ -35,7 +35,9 @@ TFormPrincipale::TFormPrincipale(QWidget* parent)
     : QMainWindow(parent),
       OpenPictureDialog1(
           FileDialog::Open,
-          "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
+          "All (*.jpg;*.bmp;*.png;*.tif)|*.jpg;*.bmp;*.png;*.tif;*.tiff|JPEG Image File "
+          "(*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|PNG Image File (*.png)|*.png|TIFF Image File "
+          "(*.tif)|*.tif;*.tiff"),
       SavePictureDialog1(FileDialog::Save, "Bitmaps (*.bmp)|*.bmp", ".bmp", "bmp"),
       ColorDialog1(Qt::red) {
     setObjectName("FormPrincipale");
@@ -133,6 +135,8 @@ void TFormPrincipale::BuildMenu() {
     bilineare2 = AddItem(interp, "Bilineare", "bilineare2", &TFormPrincipale::bilineare2Click);
     bilineare2->setCheckable(true);
     bilineare2->setChecked(true);
+    bicubica2 = AddItem(interp, "Bicubica", "bicubica2", &TFormPrincipale::bicubica2Click);
+    bicubica2->setCheckable(true);
     AddItem(N9, "Vek", "Vek2", &TFormPrincipale::Vek2Click);
     N9->addSeparator();
     QMenu* corr = sub(N9, "Immagine corretta", "Immaginecorretta1");
@@ -381,15 +385,20 @@ void TFormPrincipale::Selezionaarearicampionamento1Click() {
 
 void TFormPrincipale::Visualizzaverticiarea2Click() { FormLimiti->show(); }
 
-void TFormPrincipale::Lineare2Click() {
-    Lineare2->setChecked(true);
-    bilineare2->setChecked(false);
+namespace {
+// The interpolation items exclude each other; choosing one again keeps it.
+void CheckOnly(QAction* chosen, std::initializer_list<QAction*> items) {
+    for (QAction* item : items) item->setChecked(item == chosen);
 }
+}  // namespace
+
+void TFormPrincipale::Lineare2Click() { CheckOnly(Lineare2, {Lineare2, bilineare2, bicubica2}); }
 
 void TFormPrincipale::bilineare2Click() {
-    bilineare2->setChecked(true);
-    Lineare2->setChecked(false);
+    CheckOnly(bilineare2, {Lineare2, bilineare2, bicubica2});
 }
+
+void TFormPrincipale::bicubica2Click() { CheckOnly(bicubica2, {Lineare2, bilineare2, bicubica2}); }
 
 void TFormPrincipale::Vek2Click() {
     const bool ready = cb_fot->Checked() && cb_imm->Checked() && cb_area->Checked();

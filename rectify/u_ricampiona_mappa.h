@@ -8,8 +8,10 @@
 #include "rectify/u_ricampiona.h"
 
 // The choices of up to kSize consecutive output pixels of a row. ix, iy: the
-// source pixel (nearest) or the upper-left neighbour (bilinear); kBlackPixel
-// in ix when the pixel is black. a, b: the bilinear fractions x - ix, y - iy.
+// source pixel (nearest), the upper-left neighbour (bilinear) or the second
+// neighbour of the 4 x 4 from the upper left (bicubic); kBlackPixel in ix
+// when the pixel is black. a, b: the fractions x - ix, y - iy (bilinear,
+// bicubic).
 struct SampleBlock {
     static constexpr int kSize = 256;
     alignas(32) int32_t ix[kSize];
@@ -22,7 +24,7 @@ constexpr int32_t kBlackPixel = INT32_MIN;
 class RowMapper {
 public:
     // outWidth is W. vectorised = false keeps to plain double code even where
-    // the processor has AVX2.
+    // the processor has AVX2 or AVX-512.
     RowMapper(const ResampleGeometry& g, int outWidth, int sourceWidth, int sourceHeight,
               Interpolation kind, bool vectorised = true);
 
@@ -51,7 +53,7 @@ private:
     long double xin_, yin_, s_, fx_, fy_;
     int outWidth_, srcW_, srcH_;
     Interpolation kind_;
-    bool avx2_;
+    bool avx2_, avx512_;
     long double y_ = 0;
     Row row_{};
     int spanBegin_ = 0, spanEnd_ = 0;

@@ -100,9 +100,9 @@ TEST(CheckPoints, EvaluatedWithTheParametersAndLeftOutOfTheAdjustment) {
     for (int i = 0; i < 4; ++i) {
         const int r = 3 * (i + 1);
         const CheckPoint& p = checks->points[i];
-        const PlanePoint q = run.outcome.fit.transform
-                                 .Apply(TextToReal(uni.Cell(3, r)), TextToReal(uni.Cell(4, r)))
-                                 .value();
+        const PlanePoint q =
+            run.outcome.fit.transform.Apply(TextToReal(uni.Cell(3, r)), TextToReal(uni.Cell(4, r)))
+                .value();
         EXPECT_EQ(p.name, uni.Cell(0, r));
         EXPECT_EQ(p.resX, q.x - TextToReal(uni.Cell(1, r)));
         EXPECT_EQ(p.resY, q.y - TextToReal(uni.Cell(2, r)));
