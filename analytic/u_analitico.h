@@ -111,11 +111,8 @@ struct ProjectiveFit {
     std::vector<long double> residuals;       // v, computed minus observed: 2k-2, 2k-1 for point k
     std::vector<long double> standardised;    // R, in the same order
     long double sigma0Squared = 0;
-<<<<<<< HEAD
     int unknowns = ProjectiveUnknowns;  // the redundancy is 2n - unknowns
-=======
     int iterations = 0;  // Gauss-Newton steps taken; 0 for the linear estimate
->>>>>>> main
 };
 
 // One step of iterative refinement of a solution of SolveLeastSquares with

@@ -44,10 +44,10 @@ QString EstimationFailureText(EstimationStatus status) {
     return {};
 }
 
-// Panel 0 of the status bar: the steps the adjustment took.
+// The steps the adjustment took, after the direction in panel 0.
 QString IterationsText(const EstimationOutcome& outcome) {
     if (outcome.status != EstimationStatus::Ok || outcome.fit.iterations == 0) return {};
-    return QString(" iterazioni: %1").arg(outcome.fit.iterations);
+    return QString(", iterazioni %1").arg(outcome.fit.iterations);
 }
 }  // namespace
 
@@ -93,18 +93,12 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
     if (!PointCellsReadable(this, uni, {1, 2, 3, 4})) return std::nullopt;
-<<<<<<< HEAD
     ResetDiagnostics();
-    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par)
-                                              : ComputeDirectParameters(uni, *StringGrid1, par);
-    if (outcome.status == EstimationStatus::Ok) ShowDiagnostics(uni, outcome.fit, inverse);
-=======
     const AdjustmentOptions options = FormOpzioni->Adjustment();
     const EstimationOutcome outcome =
         inverse ? ComputeInverseParameters(uni, *StringGrid1, par, options)
                 : ComputeDirectParameters(uni, *StringGrid1, par, options);
-    StatusBar1->SetPanel(0, IterationsText(outcome));
->>>>>>> main
+    if (outcome.status == EstimationStatus::Ok) ShowDiagnostics(uni, outcome, inverse);
     StringGrid1->Repaint();
     par.Repaint();
     FitToValues();
@@ -118,8 +112,11 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     return outcome.fit.transform;
 }
 
-void TFormTabRes::ShowDiagnostics(const IGrid& uni, const ProjectiveFit& fit, bool inverse) {
-    const QString direction = inverse ? " inversi: " : " diretti: ";
+void TFormTabRes::ShowDiagnostics(const IGrid& uni, const EstimationOutcome& outcome,
+                                  bool inverse) {
+    const ProjectiveFit& fit = outcome.fit;
+    const QString direction = QString(inverse ? " inversi" : " diretti") +
+                              IterationsText(outcome) + ": ";
     const std::optional<long double> limit = FormOpzioni->OutlierLimit();
     if (!limit) {
         StatusBar1->SetPanel(0, direction + "valore critico non valido, nessun test");

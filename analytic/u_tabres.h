@@ -33,7 +33,8 @@ public:
     // notice, tables and message box: the transformation, or nothing when it
     // could not be estimated.
     std::optional<Projective> Estimate(bool inverse);
-    // Panel 0 tells the direction last computed and the outlier test's result.
+    // Panel 0 tells the direction last computed, the adjustment's steps and
+    // the outlier test's result: " inversi, iterazioni 3: nessun …".
     bool HoldsInverse() const;
     // Marks, check points and panel 0 gone, as before any estimation.
     void ResetDiagnostics();
@@ -52,5 +53,5 @@ private:
     void DrawResidualVectors();
     // The outlier marks, the test's line in panel 0 and the check points
     // below the adjusted ones, after a successful estimation.
-    void ShowDiagnostics(const IGrid& uni, const ProjectiveFit& fit, bool inverse);
+    void ShowDiagnostics(const IGrid& uni, const EstimationOutcome& outcome, bool inverse);
 };

@@ -68,16 +68,15 @@ TFormOpzioni::TFormOpzioni(QWidget* parent) : ToolWindow("FormOpzioni", "Opzioni
     cb_varcovar = new CheckBox("cb_varcovar", Body());
     cb_varcovar->setGeometry(136, y, 120, 20);
     y += 28;
-<<<<<<< HEAD
-    Edit4 = MakeEdit("Edit4", Body());
-    Edit4->setText("3.29");
-    row("valore critico dei residui std.", Edit4);
-=======
     cb_lineare = new CheckBox("cb_lineare", Body());
     cb_lineare->setText("stima lineare senza iterazioni");
     cb_lineare->setGeometry(8, y, 250, 20);
     resize(width(), height() + 28);
->>>>>>> main
+    y += 28;
+    Edit4 = MakeEdit("Edit4", Body());
+    Edit4->setText("3.29");
+    row("valore critico dei residui std.", Edit4);
+    resize(width(), height() + 28);
     connect(cb_resstand, &QCheckBox::clicked, this, &TFormOpzioni::cb_resstandClick);
     connect(cb_varcovar, &QCheckBox::clicked, this, &TFormOpzioni::cb_varcovarClick);
     StatusBar1 = AddStatusBar({150});

@@ -21,13 +21,10 @@ public:
     QSpinBox* SpinEdit3;               // glide speed 1..50
     QLineEdit *Edit1, *Edit2, *Edit3;  // colour swatches
     CheckBox *cb_resstand, *cb_varcovar;
-<<<<<<< HEAD
+    CheckBox* cb_lineare;  // "stima lineare senza iterazioni"
     QLineEdit* Edit4;  // critical value of the standardised residuals' test
     // Edit4 read as typed; nothing when it is not a positive number.
     std::optional<long double> OutlierLimit() const;
-=======
-    CheckBox* cb_lineare;  // "stima lineare senza iterazioni"
->>>>>>> main
     StatusBar* StatusBar1;
 
     // How the analytic estimations adjust, as the check boxes say now.

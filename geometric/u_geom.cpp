@@ -382,16 +382,10 @@ bool ComputeAreaExtent() {
     AreaExtent e;
     if (main->rb_an->Checked()) {
         if (!PointCellsReadable(main, *FormTabFot->StringGrid1, {1, 2, 3, 4})) return false;
-<<<<<<< HEAD
         FormTabRes->ResetDiagnostics();
-        const AnalyticExtentOutcome o =
-            AnalyticAreaExtent(*FormTabFot->StringGrid1, *FormTabRes->StringGrid1,
-                               *FormTabPar->StringGrid1, CleanBitmap.height(), c);
-=======
         const AnalyticExtentOutcome o = AnalyticAreaExtent(
             *FormTabFot->StringGrid1, *FormTabRes->StringGrid1, *FormTabPar->StringGrid1,
             CleanBitmap.height(), c, FormOpzioni->Adjustment());
->>>>>>> main
         FormTabRes->StringGrid1->Repaint();
         FormTabPar->StringGrid1->Repaint();
         FormTabRes->Edit1->setText(QString::fromStdString(o.unitVarianceText));
