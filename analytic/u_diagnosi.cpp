@@ -29,11 +29,11 @@ std::string OutlierSummaryText(const OutlierTest& test, const std::vector<std::s
                                long double limit) {
     if (test.redundancy <= 0) return "ridondanza 0: nessun test dei residui";
     const std::string lim = FormatFixed(limit, 15, 2);
-    if (test.count == 0) return "nessun residuo standardizzato oltre " + lim;
+    if (test.count == 0) return "nessun residuo std. oltre " + lim;
     const std::string name =
         test.largest < static_cast<int>(names.size()) ? names[test.largest] : "";
     return std::to_string(test.count) + (test.count == 1 ? " punto" : " punti") + " oltre " + lim +
-           ", il maggiore " + name + " (" + FormatFixed(test.largestValue, 15, 3) + ")";
+           ", max " + name + " (" + FormatFixed(test.largestValue, 15, 3) + ")";
 }
 
 std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const Projective& t,

@@ -25,7 +25,7 @@ struct OutlierTest {
 // A point is flagged when |R| of either of its coordinates exceeds limit.
 OutlierTest TestOutliers(const ProjectiveFit& fit, long double limit);
 
-// The status line of the test, e.g. "2 punti oltre 3.29, il maggiore P7 (5.120)".
+// The status line of the test, e.g. "2 punti oltre 3.29, max P7 (5.120)".
 std::string OutlierSummaryText(const OutlierTest& test, const std::vector<std::string>& names,
                                long double limit);
 

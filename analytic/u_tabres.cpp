@@ -62,7 +62,7 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     StringGrid1->setCursor(Qt::PointingHandCursor);
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
-    StatusBar1 = AddStatusBar({200, 60});
+    StatusBar1 = AddStatusBar({120, 60, 150});
     AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this,
                &TFormTabRes::calcolaparametridiretti1Click);
     AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this,
@@ -82,7 +82,11 @@ void TFormTabRes::ShowStandardised(bool on) {
 void TFormTabRes::FitToValues() {
     StringGrid1->FitColumnsToText();
     const bool standardised = FormOpzioni && FormOpzioni->cb_resstand->Checked();
-    resize(std::max(width(), StringGrid1->WidthForColumns(standardised ? 7 : 5)), height());
+    // The direction and sqm panels show whole too; the test's line after
+    // them takes what is left, and the whole of it is its tooltip.
+    resize(std::max({width(), StringGrid1->WidthForColumns(standardised ? 7 : 5),
+                     StatusBar1->WidthForPanels(2)}),
+           height());
 }
 
 std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
@@ -109,17 +113,17 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     }
     Edit1->setText(QString::fromStdString(outcome.unitVarianceText));
     StatusBar1->SetPanel(1, " sqm:  " + Edit1->text());
+    FitToValues();  // the status panels as well as the columns
     return outcome.fit.transform;
 }
 
 void TFormTabRes::ShowDiagnostics(const IGrid& uni, const EstimationOutcome& outcome,
                                   bool inverse) {
     const ProjectiveFit& fit = outcome.fit;
-    const QString direction = QString(inverse ? " inversi" : " diretti") +
-                              IterationsText(outcome) + ": ";
+    StatusBar1->SetPanel(0, QString(inverse ? " inversi" : " diretti") + IterationsText(outcome));
     const std::optional<long double> limit = FormOpzioni->OutlierLimit();
     if (!limit) {
-        StatusBar1->SetPanel(0, direction + "valore critico non valido, nessun test");
+        SetTestLine("valore critico non valido, nessun test");
     } else {
         const OutlierTest test = TestOutliers(fit, *limit);
         std::vector<std::string> names;
@@ -127,8 +131,7 @@ void TFormTabRes::ShowDiagnostics(const IGrid& uni, const EstimationOutcome& out
             names.push_back(StringGrid1->Cell(0, k + 1));
             StringGrid1->SetRowMarked(k + 1, test.flagged[k]);
         }
-        StatusBar1->SetPanel(
-            0, direction + QString::fromStdString(OutlierSummaryText(test, names, *limit)));
+        SetTestLine(QString::fromStdString(OutlierSummaryText(test, names, *limit)));
     }
     if (const std::optional<CheckPoints> checks =
             EvaluateCheckPoints(uni, fit.transform, inverse)) {
@@ -147,11 +150,17 @@ void TFormTabRes::ResetDiagnostics() {
     StringGrid1->clearSpans();
     ClearCheckPoints(*StringGrid1);
     StatusBar1->SetPanel(0, "");
+    SetTestLine("");
+}
+
+void TFormTabRes::SetTestLine(const QString& text) {
+    StatusBar1->SetPanel(2, text.isEmpty() ? text : " " + text);
+    StatusBar1->SetPanelToolTip(2, text);
 }
 
 bool TFormTabRes::HoldsInverse() const { return StatusBar1->Panel(0).startsWith(" inversi"); }
 
-QString TFormTabRes::OutlierSummary() const { return StatusBar1->Panel(0).section(": ", 1); }
+QString TFormTabRes::OutlierSummary() const { return StatusBar1->Panel(2).trimmed(); }
 
 void TFormTabRes::calcolaparametridiretti1Click() { Estimate(false); }
 

@@ -33,8 +33,8 @@ public:
     // notice, tables and message box: the transformation, or nothing when it
     // could not be estimated.
     std::optional<Projective> Estimate(bool inverse);
-    // Panel 0 tells the direction last computed, the adjustment's steps and
-    // the outlier test's result: " inversi, iterazioni 3: nessun …".
+    // Panel 0 tells the direction last computed and the adjustment's steps
+    // (" inversi, iterazioni 3"), panel 2 the outlier test's result.
     bool HoldsInverse() const;
     // Marks, check points and panel 0 gone, as before any estimation.
     void ResetDiagnostics();
@@ -51,6 +51,7 @@ public slots:
 
 private:
     void DrawResidualVectors();
+    void SetTestLine(const QString& text);
     // The outlier marks, the test's line in panel 0 and the check points
     // below the adjusted ones, after a successful estimation.
     void ShowDiagnostics(const IGrid& uni, const EstimationOutcome& outcome, bool inverse);

@@ -1,5 +1,7 @@
 #include "platform/statusbar.h"
 
+#include <algorithm>
+
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent), simpleLabel_(new QLabel(this)) {
     setSizeGripEnabled(false);
     addWidget(simpleLabel_, 1);
@@ -32,8 +34,19 @@ void StatusBar::SetPanel(int i, const QString& text) {
     if (i >= 0 && i < panels_.size()) panels_[i]->setText(text);
 }
 
+void StatusBar::SetPanelToolTip(int i, const QString& text) {
+    if (i >= 0 && i < panels_.size()) panels_[i]->setToolTip(text);
+}
+
 void StatusBar::SetSimple(bool on) {
     simple_ = on;
     simpleLabel_->setVisible(on);
     for (QLabel* p : panels_) p->setVisible(!on);
+}
+
+int StatusBar::WidthForPanels(int n) const {
+    int w = 8;  // the bar's margins
+    for (int i = 0; i < n && i < panels_.size(); ++i)
+        w += std::max(panels_[i]->minimumWidth(), panels_[i]->sizeHint().width()) + 6;
+    return w;
 }

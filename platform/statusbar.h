@@ -17,6 +17,9 @@ public:
     QString Panel(int i) const;
     const QLabel* PanelLabel(int i) const { return panels_.value(i); }
     void SetPanel(int i, const QString& text);
+    void SetPanelToolTip(int i, const QString& text);
+    // The bar's width that shows panels 0..n-1 whole.
+    int WidthForPanels(int n) const;
     bool Simple() const { return simple_; }
     void SetSimple(bool on);
     QString SimpleText() const { return simpleLabel_->text(); }

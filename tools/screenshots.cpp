@@ -17,21 +17,25 @@
 #include <functional>
 #include <map>
 
+#include "analytic/u_rapportocomp_ui.h"
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
 #include "app/u_about.h"
 #include "app/u_forms.h"
+#include "app/u_opzioni.h"
 #include "app/u_principale.h"
 #include "export/U_tabptidxf.h"
 #include "export/u_dxf.h"
 #include "export/u_georeferenzia.h"
 #include "geometric/u_geom.h"
 #include "platform/dialogs.h"
+#include "platform/fileio.h"
 #include "platform/fonts.h"
 #include "rectify/u_corretta.h"
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
 #include "samples/facade.h"
+#include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
@@ -134,6 +138,26 @@ void ResultsScene() {
     Trigger("Residui2");
     FormTabRes->Command("calcolaparametriinversi1")->trigger();
     FormTabRes->Command("vediparametri1")->trigger();
+    CentreOn(ImageWindow, Seen(7, 5));
+}
+
+// Target 7 collimated 6 pixels to the right, targets 4 and 10 kept as check
+// points: the test marks 7, the check points follow the adjusted ones, and
+// the report of that estimation goes to docs/adjustment-report.pdf.
+void DiagnosticsScene() {
+    Analytic();
+    FormTabImm->hide();
+    StringGrid& uni = *FormTabFot->StringGrid1;
+    for (int r = 1; r <= CountPoints(uni); ++r) {
+        if (uni.Cells(0, r) == "7") uni.SetCells(1, r, QString::number(uni.Cells(1, r).toInt() + 6));
+        if (uni.Cells(0, r) == "4" || uni.Cells(0, r) == "10") uni.SetCells(5, r, "*");
+    }
+    Trigger("Residui2");
+    FormOpzioni->cb_resstand->click();
+    FormTabRes->Command("calcolaparametriinversi1")->trigger();
+    FormTabRes->resize(FormTabRes->width(), 420);
+    SaveFileBytes(FormTabRes, "docs/adjustment-report.pdf",
+                  AdjustmentReportPdf(GatherAdjustmentReport()).toStdString());
     CentreOn(ImageWindow, Seen(7, 5));
 }
 
@@ -287,7 +311,8 @@ int main(int argc, char** argv) {
         {"scale", ScaleScene},       {"rectified", RectifiedScene},
         {"export", ExportScene},     {"lines", LinesScene},
         {"ratio", RatioScene},       {"message", MessageScene},
-        {"question", QuestionScene}, {"save", SaveScene}};
+        {"question", QuestionScene}, {"save", SaveScene},
+        {"diagnostics", DiagnosticsScene}};
     if (argc != 3 || !scenes.count(argv[1])) return 2;
     MapDesignFonts();
     QApplication app(argc, argv);

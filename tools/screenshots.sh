@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 cmake --build build -j2 --target screenshot_scenes
 mkdir -p docs
 scenes=("$@")
-[ ${#scenes[@]} -gt 0 ] || scenes=(image results scale rectified export lines ratio)
+[ ${#scenes[@]} -gt 0 ] || scenes=(image results diagnostics scale rectified export lines ratio)
 display=${DISPLAY_NUMBER:-:77}
 for size in 1920x1080 1366x768; do
   Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp &
@@ -19,9 +19,13 @@ for size in 1920x1080 1366x768; do
   wm=$!
   sleep 3  # the window manager in place before the first window maps
   for scene in "${scenes[@]}"; do
-    if [ "$size" = 1366x768 ] && [ "$scene" != image ] && [ "$scene" != results ]; then continue; fi
+    case "$scene" in image | results | diagnostics) ;; *) [ "$size" = 1366x768 ] && continue ;; esac
     DISPLAY="$display" QT_QPA_PLATFORM=xcb build/screenshot_scenes "$scene" "docs/$scene-$size.png"
   done
   kill "$wm" "$xvfb"
   wait "$wm" "$xvfb" 2>/dev/null || true
 done
+# The adjustment report's first page, as the diagnostics scene wrote it.
+if [ -f docs/adjustment-report.pdf ] && command -v pdftoppm >/dev/null; then
+  pdftoppm -r 80 -f 1 -l 1 -png -singlefile docs/adjustment-report.pdf docs/adjustment-report-page1
+fi

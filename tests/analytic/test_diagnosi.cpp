@@ -71,8 +71,8 @@ TEST_P(Outliers, FlagExactlyTheMovedPoint) {
 
 INSTANTIATE_TEST_SUITE_P(
     Facade, Outliers,
-    ::testing::Values(OutlierCase{12, 0, {}, "nessun residuo standardizzato oltre 3.29"},
-                      OutlierCase{12, 7, {7}, "1 punto oltre 3.29, il maggiore 7 ("},
+    ::testing::Values(OutlierCase{12, 0, {}, "nessun residuo std. oltre 3.29"},
+                      OutlierCase{12, 7, {7}, "1 punto oltre 3.29, max 7 ("},
                       OutlierCase{4, 2, {}, "ridondanza 0: nessun test"}));
 
 TEST(CheckPoints, EvaluatedWithTheParametersAndLeftOutOfTheAdjustment) {
