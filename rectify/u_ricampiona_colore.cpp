@@ -172,24 +172,6 @@ void WriteBilinearAvx2(const RasterView& src, const SampleBlock& s, int n, uint3
         }
     }
 }
-// Eight pixels a gather; every source offset must fit in 32 bits.
-void WriteNearestAvx2(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
-    const __m256i stride = _mm256_set1_epi32(static_cast<int>(src.stride));
-    const __m256i blackIndex = _mm256_set1_epi32(kBlackPixel);
-    const __m256i black = _mm256_set1_epi32(static_cast<int>(kBlack));
-    const int* base = reinterpret_cast<const int*>(src.pixels);
-    int k = 0;
-    for (; k + 8 <= n; k += 8) {
-        const __m256i ix = _mm256_load_si256(reinterpret_cast<const __m256i*>(s.ix + k));
-        const __m256i iy = _mm256_load_si256(reinterpret_cast<const __m256i*>(s.iy + k));
-        const __m256i live =
-            _mm256_xor_si256(_mm256_cmpeq_epi32(ix, blackIndex), _mm256_set1_epi32(-1));
-        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(iy, stride), ix);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
-                            _mm256_mask_i32gather_epi32(black, base, offset, live, 4));
-    }
-    for (; k < n; ++k) out[k] = s.ix[k] == kBlackPixel ? kBlack : src.Row(s.iy[k])[s.ix[k]];
-}
 // The 4 x 4 blend with two neighbours' four channels in one register:
 // first down the rows (wy), then across (wx, four weights from wx4).
 inline uint32_t CubicBlendAvx2(const uint32_t* p, std::ptrdiff_t stride, const float* wx4,
@@ -243,21 +225,13 @@ void CubicWeights(float t, float w[4]) {
     w[3] = 0.5f * (t3 - t2);
 }
 
-PixelWriter ChoosePixelWriter(const RasterView& src, Interpolation kind) {
+// Nearest reads one pixel at a time: on processors with fast scalar loads
+// (as this program's development machine) that beats gathers.
+PixelWriter ChoosePixelWriter(Interpolation kind) {
 #if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    const bool offsetsFit = src.stride > 0 && src.stride * src.height < (std::ptrdiff_t{1} << 31);
-    if (avx2) {
-        switch (kind) {
-            case Interpolation::Bilinear:
-                return WriteBilinearAvx2;
-            case Interpolation::Bicubic:
-                return WriteBicubicAvx2;
-            case Interpolation::Nearest:
-                if (offsetsFit) return WriteNearestAvx2;
-                break;
-        }
-    }
+    if (avx2 && kind == Interpolation::Bilinear) return WriteBilinearAvx2;
+    if (avx2 && kind == Interpolation::Bicubic) return WriteBicubicAvx2;
 #endif
     switch (kind) {
         case Interpolation::Bilinear:
