@@ -39,7 +39,8 @@ void TFormNaviga::ShowView() {
                        ImageWindow->verticalScrollBar()->value());
     const QPoint last =
         first + QPoint(ImageWindow->viewport()->width() - 1, ImageWindow->viewport()->height() - 1);
-    const QRect view(source->PixelAt(first), source->PixelAt(last));
+    const QRect view =
+        QRect(source->PixelAt(first), source->PixelAt(last)).intersected(picture.rect());
     Image1->SetFrame(QRect(QPoint(view.left() / rx, view.top() / ry),
                            QPoint(view.right() / rx, view.bottom() / ry)));
 }
