@@ -152,6 +152,8 @@ void TFormPrincipale::BuildMenu() {
     bilineare2 = AddItem(interp, "Bilineare", "bilineare2", &TFormPrincipale::bilineare2Click);
     bilineare2->setCheckable(true);
     bilineare2->setChecked(true);
+    bicubica2 = AddItem(interp, "Bicubica", "bicubica2", &TFormPrincipale::bicubica2Click);
+    bicubica2->setCheckable(true);
     AddItem(N9, "Vek", "Vek2", &TFormPrincipale::Vek2Click);
     N9->addSeparator();
     QMenu* corr = sub(N9, "Immagine corretta", "Immaginecorretta1");
@@ -417,15 +419,20 @@ void TFormPrincipale::Selezionaarearicampionamento1Click() {
 
 void TFormPrincipale::Visualizzaverticiarea2Click() { FormLimiti->show(); }
 
-void TFormPrincipale::Lineare2Click() {
-    Lineare2->setChecked(true);
-    bilineare2->setChecked(false);
+namespace {
+// The interpolation items exclude each other; choosing one again keeps it.
+void CheckOnly(QAction* chosen, std::initializer_list<QAction*> items) {
+    for (QAction* item : items) item->setChecked(item == chosen);
 }
+}  // namespace
+
+void TFormPrincipale::Lineare2Click() { CheckOnly(Lineare2, {Lineare2, bilineare2, bicubica2}); }
 
 void TFormPrincipale::bilineare2Click() {
-    bilineare2->setChecked(true);
-    Lineare2->setChecked(false);
+    CheckOnly(bilineare2, {Lineare2, bilineare2, bicubica2});
 }
+
+void TFormPrincipale::bicubica2Click() { CheckOnly(bicubica2, {Lineare2, bilineare2, bicubica2}); }
 
 void TFormPrincipale::Vek2Click() {
     const bool ready = cb_fot->Checked() && cb_imm->Checked() && cb_area->Checked();

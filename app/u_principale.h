@@ -29,8 +29,8 @@ public:
     ColorDialog ColorDialog1;
 
     // The menu entries the program switches (check mark, visibility, enabling).
-    QAction *Navigatore2, *Tabelle2, *Individuarette2, *Lineare2, *bilineare2, *Salva4, *Chiudi2,
-        *Dxf1;
+    QAction *Navigatore2, *Tabelle2, *Individuarette2, *Lineare2, *bilineare2, *bicubica2, *Salva4,
+        *Chiudi2, *Dxf1;
 
     // Any menu entry by its name (for tests).
     QAction* Action(const QString& name) const;
@@ -66,6 +66,7 @@ public slots:
     void Visualizzaverticiarea2Click();
     void Lineare2Click();
     void bilineare2Click();
+    void bicubica2Click();
     void Vek2Click();
     void Salva4Click();
     void Chiudi2Click();

@@ -2,8 +2,9 @@
 // 6000 x 4000 picture under an oblique homography, on one thread and on all
 // cores, against a memcpy of the output and, where OpenCV is installed, its
 // warpPerspective on the same data. One line per measurement:
-//   <case> <threads> threads: <ns> ns/px
-// with the ratio of ours to OpenCV after each pair as
+//   <case> <threads> threads: <ns> ns/px, <m> x memcpy
+// (m: the time as a multiple of the memcpy floor), with the ratio of ours to
+// OpenCV after each pair as
 //   ratio-<case> <threads> threads: <r> x
 #include <algorithm>
 #include <chrono>
@@ -90,10 +91,18 @@ ResampleGeometry Oblique(long double out[3][3]) {
     return g;
 }
 
-void Print(const char* name, int threads, double ns) {
-    std::printf("%s %d threads: %.3f ns/px\n", name, threads, ns);
+// One line per measurement, with the time as a multiple of the memcpy floor.
+void Print(const char* name, int threads, double ns, double floor) {
+    std::printf("%s %d threads: %.3f ns/px, %.1f x memcpy\n", name, threads, ns, ns / floor);
     std::fflush(stdout);
 }
+
+struct Kernel {
+    Interpolation kind;
+    const char* name;
+    const char* opencvName;
+    int opencvFlag;
+};
 
 }  // namespace
 
@@ -104,40 +113,45 @@ int main() {
     long double toSource[3][3];
     const ResampleGeometry g = Oblique(toSource);
     const int all = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const double floor =
+        NsPerPixel({[&] { std::memcpy(copy.Data(), out.Data(), sizeof(uint32_t) * kW * kH); }})[0];
+    Print("memcpy", 1, floor, floor);
 #ifdef VEK_BENCH_OPENCV
     const cv::Mat cvSrc(kH, kW, CV_8UC4, src.Data());
     cv::Mat cvOut(kH, kW, CV_8UC4, copy.Data());
     cv::Mat M(3, 3, CV_64F);
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) M.at<double>(i, j) = static_cast<double>(toSource[i][j]);
+    const Kernel kernels[] = {
+        {Interpolation::Nearest, "nearest", "opencv-nearest", cv::INTER_NEAREST},
+        {Interpolation::Bilinear, "bilinear", "opencv-bilinear", cv::INTER_LINEAR},
+        {Interpolation::Bicubic, "bicubic", "opencv-bicubic", cv::INTER_CUBIC}};
+#else
+    const Kernel kernels[] = {{Interpolation::Nearest, "nearest", nullptr, 0},
+                              {Interpolation::Bilinear, "bilinear", nullptr, 0},
+                              {Interpolation::Bicubic, "bicubic", nullptr, 0}};
 #endif
 
     for (int t : {1, all}) {
-        for (Interpolation kind : {Interpolation::Nearest, Interpolation::Bilinear}) {
-            const bool nearest = kind == Interpolation::Nearest;
+        for (const Kernel& k : kernels) {
             std::vector<std::function<void()>> runs = {
-                [&] { Resample(ViewOf(src), out, g, kind, t); }};
+                [&] { Resample(ViewOf(src), out, g, k.kind, t); }};
 #ifdef VEK_BENCH_OPENCV
             runs.push_back([&] {
                 cv::setNumThreads(t);
-                cv::warpPerspective(
-                    cvSrc, cvOut, M, cvOut.size(),
-                    (nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR) | cv::WARP_INVERSE_MAP,
-                    cv::BORDER_CONSTANT, cv::Scalar(0, 0, 0, 255));
+                cv::warpPerspective(cvSrc, cvOut, M, cvOut.size(),
+                                    k.opencvFlag | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT,
+                                    cv::Scalar(0, 0, 0, 255));
             });
 #endif
             const std::vector<double> ns = NsPerPixel(runs);
-            const char* name = nearest ? "nearest" : "bilinear";
-            Print(name, t, ns[0]);
+            Print(k.name, t, ns[0], floor);
             if (ns.size() > 1) {
-                Print(nearest ? "opencv-nearest" : "opencv-bilinear", t, ns[1]);
-                std::printf("ratio-%s %d threads: %.2f x\n", name, t, ns[0] / ns[1]);
+                Print(k.opencvName, t, ns[1], floor);
+                std::printf("ratio-%s %d threads: %.2f x\n", k.name, t, ns[0] / ns[1]);
             }
         }
         if (t == all) break;
     }
-    Print(
-        "memcpy", 1,
-        NsPerPixel({[&] { std::memcpy(copy.Data(), out.Data(), sizeof(uint32_t) * kW * kH); }})[0]);
     return 0;
 }

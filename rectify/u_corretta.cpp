@@ -173,8 +173,9 @@ bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long 
     RectifiedWindow = window;
     status->hide();
     bar->show();
-    const Interpolation kind =
-        main->Action("Lineare2")->isChecked() ? Interpolation::Nearest : Interpolation::Bilinear;
+    const Interpolation kind = main->Lineare2->isChecked()    ? Interpolation::Nearest
+                               : main->bicubica2->isChecked() ? Interpolation::Bicubic
+                                                              : Interpolation::Bilinear;
     const bool made = ResampleImage(ImageWindow->Image1, window->Image1, bar, g, kind);
     status->show();
     bar->hide();

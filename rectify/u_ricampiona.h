@@ -15,14 +15,22 @@
 //     (xi, yi), (xi+1, yi), (xi, yi+1), (xi+1, yi+1) are blended per channel
 //     by c00 + (c10-c00)a + (c01-c00)b + (c00-c10-c01+c11)ab, rounded half to
 //     even and kept within 0..255. A neighbour outside the photograph is
-//     black.
-// A pixel whose source lies outside the photograph (for bilinear: all four
-// neighbours), whose model denominator is 0, or whose source position is not
-// finite or beyond the integer range, is black (0xFF000000).
+//     black;
+//   - bicubic: xi = floor(x), a = x - xi (likewise y, b); the 4 x 4
+//     neighbours xi-1 .. xi+2, yi-1 .. yi+2 are weighted per channel by the
+//     cubic convolution kernel with a = -0.5 (weights of a, for xi-1 .. xi+2:
+//     (-a^3 + 2a^2 - a)/2, (3a^3 - 5a^2 + 2)/2, (-3a^3 + 4a^2 + a)/2,
+//     (a^3 - a^2)/2; likewise b down the rows), rounded half to even and
+//     kept within 0..255. A neighbour outside the photograph is black.
+// A pixel whose source lies outside the photograph (for bilinear and
+// bicubic: all the neighbours), whose model denominator is 0, or whose
+// source position is not finite or beyond the integer range, is black
+// (0xFF000000).
 //
-// The pixel chosen is always the one the 80-bit computation selects; most
-// pixels are mapped in double precision where an error bound proves the same
-// choice, the rest in 80-bit reals.
+// The neighbourhood chosen is always the one the 80-bit computation selects;
+// most pixels are mapped in double precision where an error bound proves the
+// same choice, the rest in 80-bit reals. The blends are in float, within one
+// level of the exact value.
 #pragma once
 
 #include <functional>
@@ -30,7 +38,7 @@
 #include "analytic/u_proiettiva.h"
 #include "platform/raster.h"
 
-enum class Interpolation { Nearest, Bilinear };
+enum class Interpolation { Nearest, Bilinear, Bicubic };
 
 struct ResampleGeometry {
     Projective model;    // object -> image

@@ -37,14 +37,24 @@ constexpr double kMaxTolerance = 0.25;
 constexpr long double kIntRange = 2147483647.0L;
 
 // The boundaries of a choice along one axis of a source of the given size:
-// the chosen index is floor(x + shift) (at least 0) for nearest and
-// trunc(x) for bilinear; the pixel is black at or below lo and at or above hi.
+// the chosen index is floor(x + shift) (at least 0) for nearest, trunc(x)
+// for bilinear and floor(x) for bicubic; the pixel is black beyond lo and
+// hi (below lo, or at or above hi; nearest and bilinear also at lo).
+enum class IndexRule { NearestClamped, Truncated, Floored };
 struct AxisLimits {
     double lo, hi, shift;
+    IndexRule rule;
 };
 AxisLimits LimitsOf(Interpolation kind, int size) {
-    return kind == Interpolation::Nearest ? AxisLimits{-1.0, size - 0.5, 0.5}
-                                          : AxisLimits{-2.0, static_cast<double>(size), 0.0};
+    switch (kind) {
+        case Interpolation::Nearest:
+            return {-1.0, size - 0.5, 0.5, IndexRule::NearestClamped};
+        case Interpolation::Bilinear:
+            return {-2.0, static_cast<double>(size), 0.0, IndexRule::Truncated};
+        case Interpolation::Bicubic:
+            break;
+    }
+    return {-2.0, size + 1.0, 0.0, IndexRule::Floored};
 }
 
 enum class Choice { Black, Pixel, Undecided };
@@ -58,7 +68,17 @@ inline Choice DecideAxis(double x, double tol, const AxisLimits& l, double& inde
     const double floored = truncated - (t < truncated);
     const double fraction = t - floored;
     if (fraction < tol || fraction > 1 - tol) return Choice::Undecided;
-    index = l.shift != 0 ? std::max(floored, 0.0) : truncated;
+    switch (l.rule) {
+        case IndexRule::NearestClamped:
+            index = std::max(floored, 0.0);
+            break;
+        case IndexRule::Truncated:
+            index = truncated;
+            break;
+        case IndexRule::Floored:
+            index = floored;
+            break;
+    }
     return Choice::Pixel;
 }
 
@@ -74,8 +94,8 @@ bool HasAvx2() {
 VEK_AVX2_BEGIN
 // Four columns at a time; the same choices as RowMapper::MapScalar. Returns
 // the undecided lanes of the block as bits in undecided[].
-void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& ly, bool bilinear,
-             int c0, int n, SampleBlock& out, uint64_t* undecided) {
+void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& ly, int c0, int n,
+             SampleBlock& out, uint64_t* undecided) {
     const __m256d lane = _mm256_set_pd(3, 2, 1, 0);
     const __m256d u0 = _mm256_set1_pd(row.u0), du = _mm256_set1_pd(row.du);
     const __m256d v0 = _mm256_set1_pd(row.v0), dv = _mm256_set1_pd(row.dv);
@@ -99,9 +119,17 @@ void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& 
         return _mm256_cmp_pd(_mm256_andnot_pd(absMask, d), tol, _CMP_GE_OQ);
     };
     auto index = [&](__m256d t) {
-        return bilinear ? _mm256_round_pd(t, _MM_FROUND_TO_ZERO)
-                        : _mm256_max_pd(_mm256_floor_pd(t), zero);
+        switch (lx.rule) {
+            case IndexRule::Truncated:
+                return _mm256_round_pd(t, _MM_FROUND_TO_ZERO);
+            case IndexRule::Floored:
+                return _mm256_floor_pd(t);
+            case IndexRule::NearestClamped:
+                break;
+        }
+        return _mm256_max_pd(_mm256_floor_pd(t), zero);
     };
+    const bool fractions = lx.rule != IndexRule::NearestClamped;
 
     for (int k = 0; k < n; k += 4) {
         const __m256d c = _mm256_add_pd(_mm256_set1_pd(c0 + k), lane);
@@ -126,7 +154,7 @@ void MapAvx2(const RowMapper::Row& row, const AxisLimits& lx, const AxisLimits& 
         const __m128i ix = _mm_blendv_epi8(_mm256_cvttpd_epi32(ixd), blackIndex, blackMask);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out.ix + k), ix);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out.iy + k), _mm256_cvttpd_epi32(iyd));
-        if (bilinear) {
+        if (fractions) {
             _mm_storeu_ps(out.a + k, _mm256_cvtpd_ps(_mm256_sub_pd(x, ixd)));
             _mm_storeu_ps(out.b + k, _mm256_cvtpd_ps(_mm256_sub_pd(y, iyd)));
         }
@@ -244,14 +272,19 @@ void RowMapper::MapExact(int c, int k, SampleBlock& out) const {
     const long double x = (p[0] * X + p[2] * Y + p[4]) / w;
     const long double y = (p[1] * X + p[3] * Y + p[5]) / w;
     if (!(std::fabs(x) < kIntRange) || !(std::fabs(y) < kIntRange)) return;
-    long long xi = static_cast<long long>(x), yi = static_cast<long long>(y);
+    const bool floored = kind_ == Interpolation::Bicubic;
+    long long xi = static_cast<long long>(floored ? std::floor(x) : x);
+    long long yi = static_cast<long long>(floored ? std::floor(y) : y);
     const long double a = x - xi, b = y - yi;
     if (kind_ == Interpolation::Nearest) {
         if (a >= 0.5L) ++xi;
         if (b >= 0.5L) ++yi;
         if (xi < 0 || xi >= srcW_ || yi < 0 || yi >= srcH_) return;
     } else {
-        if (xi < -1 || xi >= srcW_ || yi < -1 || yi >= srcH_) return;
+        // The neighbourhood reaches 1 pixel left and up for bilinear, 2 for
+        // bicubic (whose index is 1 further right).
+        const int reach = floored ? 2 : 1, right = floored ? 1 : 0;
+        if (xi < -reach || xi >= srcW_ + right || yi < -reach || yi >= srcH_ + right) return;
         out.a[k] = static_cast<float>(a);
         out.b[k] = static_cast<float>(b);
     }
@@ -289,8 +322,7 @@ void RowMapper::Map(int c0, int n, SampleBlock& out) const {
 #if defined(__x86_64__)
     if (avx2_) {
         uint64_t undecided[SampleBlock::kSize / 64] = {};
-        MapAvx2(row_, LimitsOf(kind_, srcW_), LimitsOf(kind_, srcH_),
-                kind_ == Interpolation::Bilinear, c0, n, out, undecided);
+        MapAvx2(row_, LimitsOf(kind_, srcW_), LimitsOf(kind_, srcH_), c0, n, out, undecided);
         for (int word = 0; word * 64 < n; ++word)
             for (uint64_t bits = undecided[word]; bits; bits &= bits - 1) {
                 const int k = word * 64 + __builtin_ctzll(bits);

@@ -8,8 +8,10 @@
 #include "rectify/u_ricampiona.h"
 
 // The choices of up to kSize consecutive output pixels of a row. ix, iy: the
-// source pixel (nearest) or the upper-left neighbour (bilinear); kBlackPixel
-// in ix when the pixel is black. a, b: the bilinear fractions x - ix, y - iy.
+// source pixel (nearest), the upper-left neighbour (bilinear) or the second
+// neighbour of the 4 x 4 from the upper left (bicubic); kBlackPixel in ix
+// when the pixel is black. a, b: the fractions x - ix, y - iy (bilinear,
+// bicubic).
 struct SampleBlock {
     static constexpr int kSize = 256;
     alignas(32) int32_t ix[kSize];

@@ -22,36 +22,7 @@ bool Refuse(const QString& reason) {
     return false;
 }
 
-bool ResampleWithMatrix(ImageControl* source, ImageControl* target, QProgressBar* progress,
-                        const Matrix& P, long double fx, long double s, long double fy,
-                        long double X2, long double X1, long double Y2, long double Y1,
-                        Interpolation kind) {
-    ResampleGeometry g;
-    for (int i = 0; i < 8; ++i) g.model.p[i] = P.Cell[i + 1][1];
-    g.s = s;
-    g.fx = fx;
-    g.fy = fy;
-    g.X1 = X1;
-    g.Y1 = Y1;
-    g.X2 = X2;
-    g.Y2 = Y2;
-    return ResampleImage(source, target, progress, g, kind);
-}
 }  // namespace
-
-bool ResampleNearest(ImageControl* source, ImageControl* target, QProgressBar* progress,
-                     const Matrix& P, long double fx, long double s, long double fy, long double X2,
-                     long double X1, long double Y2, long double Y1) {
-    return ResampleWithMatrix(source, target, progress, P, fx, s, fy, X2, X1, Y2, Y1,
-                              Interpolation::Nearest);
-}
-
-bool ResampleBilinear(ImageControl* source, ImageControl* target, QProgressBar* progress,
-                      const Matrix& P, long double fx, long double s, long double fy,
-                      long double X2, long double X1, long double Y2, long double Y1) {
-    return ResampleWithMatrix(source, target, progress, P, fx, s, fy, X2, X1, Y2, Y1,
-                              Interpolation::Bilinear);
-}
 
 bool RectificationFeasible(const ResampleGeometry& g) {
     if (!(g.s > 0) || !(g.fx > 0) || !(g.fy > 0))

@@ -8,26 +8,16 @@
 // area's upper-left corner (min X, max Y), rows going down in object Y.
 #pragma once
 
-#include "analytic/u_matrici.h"
 #include "rectify/u_ricampiona.h"
 
 class ImageControl;
 class QProgressBar;
 
-// Both first put the unmarked photograph (CleanBitmap) back into the source,
-// so no mark reaches the output, show the progress bar and leave its
-// position at 0. P holds p1 .. p8 of the object -> image transformation in
-// rows 1 .. 8 of column 1. The caller guarantees s, fx, fy != 0. An output
-// too large to be made gets an error message box and leaves the target as
-// it was; the result is then false.
-bool ResampleNearest(ImageControl* source, ImageControl* target, QProgressBar* progress,
-                     const Matrix& P, long double fx, long double s, long double fy, long double X2,
-                     long double X1, long double Y2, long double Y1);
-bool ResampleBilinear(ImageControl* source, ImageControl* target, QProgressBar* progress,
-                      const Matrix& P, long double fx, long double s, long double fy,
-                      long double X2, long double X1, long double Y2, long double Y1);
-
-// The same with the geometry in one piece and the interpolation chosen.
+// First puts the unmarked photograph (CleanBitmap) back into the source, so
+// no mark reaches the output, shows the progress bar and leaves its position
+// at 0. The caller guarantees s, fx, fy != 0. An output too large to be made
+// gets an error message box and leaves the target as it was; the result is
+// then false.
 bool ResampleImage(ImageControl* source, ImageControl* target, QProgressBar* progress,
                    const ResampleGeometry& geometry, Interpolation kind);
 

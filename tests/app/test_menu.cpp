@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <array>
 
 #include "analytic/u_tabres.h"
 #include "analytic/u_tabrpar.h"
@@ -154,17 +155,15 @@ TEST_F(MainMenu, RectifiedImageCommandsWantOne) {
 }
 
 TEST_F(MainMenu, InterpolationMarksExcludeEachOther) {
-    QAction* lin = main_->Action("Lineare2");
-    QAction* bil = main_->Action("bilineare2");
-    lin->trigger();
-    EXPECT_TRUE(lin->isChecked());
-    EXPECT_FALSE(bil->isChecked());
-    lin->trigger();  // choosing it again keeps it
-    EXPECT_TRUE(lin->isChecked());
-    EXPECT_FALSE(bil->isChecked());
-    bil->trigger();
-    EXPECT_TRUE(bil->isChecked());
-    EXPECT_FALSE(lin->isChecked());
+    const std::array<QAction*, 3> items = {main_->Action("Lineare2"), main_->Action("bilineare2"),
+                                           main_->Action("bicubica2")};
+    EXPECT_EQ(items[2]->text(), "Bicubica");
+    for (QAction* chosen : items)
+        for (int again = 0; again < 2; ++again) {  // choosing it again keeps it
+            chosen->trigger();
+            for (QAction* item : items)
+                EXPECT_EQ(item->isChecked(), item == chosen) << item->objectName().toStdString();
+        }
 }
 
 TEST_F(MainMenu, TablesShowAndUnionLoadSetsTheFlagFromFourPoints) {

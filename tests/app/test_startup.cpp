@@ -34,6 +34,7 @@ TEST_F(Startup, MainWindowWaitsForTheMethod) {
         EXPECT_FALSE(flag->Checked()) << flag->objectName().toStdString();
     EXPECT_TRUE(main_->Action("bilineare2")->isChecked());
     EXPECT_FALSE(main_->Action("Lineare2")->isChecked());
+    EXPECT_FALSE(main_->Action("bicubica2")->isChecked());
 }
 
 TEST_F(Startup, StartWindowOffersNoWayOutButTheButtons) {

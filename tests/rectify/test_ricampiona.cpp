@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
+constexpr Interpolation kKinds[] = {Interpolation::Nearest, Interpolation::Bilinear,
+                                    Interpolation::Bicubic};
 
 // A source whose every pixel is different: x in the green byte, y in red,
 // noise in blue.
@@ -55,14 +58,17 @@ Choice ReferenceChoice(const ResampleGeometry& g, Interpolation kind, int sw, in
     if (w == 0) return ch;
     const long double x = (p[0] * X + p[2] * Y + p[4]) / w, y = (p[1] * X + p[3] * Y + p[5]) / w;
     if (!(std::fabs(x) < 2e9L && std::fabs(y) < 2e9L)) return ch;
-    ch.ix = static_cast<long long>(std::truncl(x));
-    ch.iy = static_cast<long long>(std::truncl(y));
+    const bool cubic = kind == Interpolation::Bicubic;
+    ch.ix = static_cast<long long>(cubic ? std::floor(x) : std::truncl(x));
+    ch.iy = static_cast<long long>(cubic ? std::floor(y) : std::truncl(y));
     ch.a = x - ch.ix;
     ch.b = y - ch.iy;
     if (kind == Interpolation::Nearest) {
         ch.ix += ch.a >= 0.5L;
         ch.iy += ch.b >= 0.5L;
         ch.black = ch.ix < 0 || ch.ix >= sw || ch.iy < 0 || ch.iy >= sh;
+    } else if (cubic) {
+        ch.black = ch.ix < -2 || ch.ix > sw || ch.iy < -2 || ch.iy > sh;
     } else {
         ch.black = ch.ix < -1 || ch.ix >= sw || ch.iy < -1 || ch.iy >= sh;
     }
@@ -76,6 +82,24 @@ uint32_t ReferencePixel(const Raster& src, const Choice& ch, Interpolation kind)
     if (ch.black) return kBlack;
     if (kind == Interpolation::Nearest) return at(ch.ix, ch.iy);
     uint32_t out = kBlack;
+    if (kind == Interpolation::Bicubic) {
+        // The cubic convolution kernel, a = -0.5, at distance d.
+        auto kernel = [](long double d) {
+            d = std::fabs(d);
+            return d <= 1  ? (1.5L * d - 2.5L) * d * d + 1
+                   : d < 2 ? ((-0.5L * d + 2.5L) * d - 4) * d + 2
+                           : 0.0L;
+        };
+        for (int sh = 0; sh < 24; sh += 8) {
+            long double v = 0;
+            for (int j = -1; j <= 2; ++j)
+                for (int i = -1; i <= 2; ++i)
+                    v += kernel(i - ch.a) * kernel(j - ch.b) *
+                         (at(ch.ix + i, ch.iy + j) >> sh & 0xFF);
+            out |= static_cast<uint32_t>(std::clamp(std::nearbyintl(v), 0.0L, 255.0L)) << sh;
+        }
+        return out;
+    }
     for (int sh = 0; sh < 24; sh += 8) {
         const long double c00 = at(ch.ix, ch.iy) >> sh & 0xFF;
         const long double c10 = at(ch.ix + 1, ch.iy) >> sh & 0xFF;
@@ -118,11 +142,25 @@ const std::vector<Probe> kUpsideDown = {
     {0, 0, -1, -1}, {3, 1, 3, 11}, {5, 11, 5, 1}, {19, 6, 19, 6}};
 
 std::vector<ExampleCase> Examples() {
-    const auto N = Interpolation::Nearest, B = Interpolation::Bilinear;
+    const auto N = Interpolation::Nearest, B = Interpolation::Bilinear, C = Interpolation::Bicubic;
     const Projective id;
     return {
         {"IdentityNearest", N, id, 1, 1, 1, 0, 0, kSW, kSH, kSW, kSH, kUpsideDown},
         {"IdentityBilinear", B, id, 1, 1, 1, 0, 0, kSW, kSH, kSW, kSH, kUpsideDown},
+        {"IdentityBicubic", C, id, 1, 1, 1, 0, 0, kSW, kSH, kSW, kSH, kUpsideDown},
+        {"ShiftBicubic",
+         C,
+         Shifted(-3),
+         1,
+         1,
+         1,
+         0,
+         0,
+         kSW,
+         kSH,
+         kSW,
+         kSH,
+         {{2, 1, -1, -1}, {3, 1, 0, 11}, {5, 11, 2, 1}}},
         {"YLimitsReversed", N, id, 1, 1, 1, 0, kSH, kSW, 0, kSW, kSH, kUpsideDown},
         {"XLimitsReversedNearest", N, id, 1, 1, 1, kSW, 0, 0, kSH, kSW, kSH, kUpsideDown},
         {"XLimitsReversedBilinear", B, id, 1, 1, 1, kSW, kSH, 0, 0, kSW, kSH, kUpsideDown},
@@ -231,7 +269,7 @@ TEST(ResampleFast, ChoosesTheSamePixelsAsTheExtendedComputation) {
         const int sw = 40 + trial % 7 * 13, sh = 30 + trial % 5 * 11;
         const ResampleGeometry g = RandomGeometry(gen, sw, sh, trial % 2 == 0, trial % 3 == 2);
         const OutputSize size = ComputeOutputSize(g.X1, g.Y1, g.X2, g.Y2, g.s, g.fx, g.fy);
-        for (Interpolation kind : {Interpolation::Nearest, Interpolation::Bilinear})
+        for (Interpolation kind : kKinds)
             for (bool vectorised : {true, false}) {
                 RowMapper mapper(g, static_cast<int>(size.W), sw, sh, kind, vectorised);
                 SampleBlock block;
@@ -266,7 +304,7 @@ TEST(ResampleFast, OutputMatchesTheExtendedComputation) {
         const int sw = 60 + trial * 3, sh = 45 + trial * 2;
         const Raster src = MakeSource(sw, sh, trial);
         const ResampleGeometry g = RandomGeometry(gen, sw, sh, trial % 2 == 0);
-        for (Interpolation kind : {Interpolation::Nearest, Interpolation::Bilinear}) {
+        for (Interpolation kind : kKinds) {
             std::vector<std::pair<int, int>> reports;
             const OutputSize size = ComputeOutputSize(g.X1, g.Y1, g.X2, g.Y2, g.s, g.fx, g.fy);
             Raster out;
@@ -286,12 +324,63 @@ TEST(ResampleFast, OutputMatchesTheExtendedComputation) {
                         ASSERT_EQ(got, want) << "trial " << trial << " pixel " << c << ", " << r;
                         continue;
                     }
-                    for (int sh8 = 0; sh8 < 32; sh8 += 8)  // float blend: at most 1 off
+                    for (int sh8 = 0; sh8 < 32; sh8 += 8)  // float blends: at most 1 off
                         ASSERT_LE(std::abs(int(got >> sh8 & 0xFF) - int(want >> sh8 & 0xFF)), 1)
                             << "trial " << trial << " pixel " << c << ", " << r;
                 }
         }
     }
+}
+
+// ---------------------------------------------------------------------------
+// Bicubic on quarter pixels: every weight and sum is exact in float there.
+// x = 0.75 X + 1.25, y = 20.25 - 0.5 Y over a 40 x 30 source, all inside.
+constexpr int kRampW = 40, kRampH = 30;
+ResampleGeometry QuarterPixels(bool mirrored) {
+    ResampleGeometry g;
+    g.model.p = {0.75L, 0, 0, -0.5L, 1.25L, 20.25L, 0, 0};
+    if (mirrored)  // x -> 39 - x, y -> 29 - y
+        g.model.p = {-0.75L, 0, 0, 0.5L, kRampW - 1 - 1.25L, kRampH - 1 - 20.25L, 0, 0};
+    g.X2 = kRampW;
+    g.Y2 = kRampH;
+    return g;
+}
+
+TEST(ResampleBicubic, ReproducesALinearRampExactly) {
+    Raster ramp;
+    ramp.Allocate(kRampW, kRampH);
+    auto value = [](long double x, long double y) {
+        return std::array<long double, 3>{2 * x + 2 * y, 4 * y + 10, 4 * x + 10};
+    };
+    for (int y = 0; y < kRampH; ++y)
+        for (int x = 0; x < kRampW; ++x) {
+            const auto v = value(x, y);
+            ramp.Row(y)[x] = kBlack | uint32_t(v[0]) << 16 | uint32_t(v[1]) << 8 | uint32_t(v[2]);
+        }
+    const Raster out = RunResample(ramp, QuarterPixels(false), Interpolation::Bicubic);
+    for (int r = 0; r < out.Height(); ++r)
+        for (int c = 0; c < out.Width(); ++c) {
+            const auto v = value(0.75L * c + 1.25L, 20.25L - 0.5L * (kRampH - r));
+            for (int ch = 0; ch < 3; ++ch)
+                ASSERT_EQ(out.Row(r)[c] >> (16 - 8 * ch) & 0xFF, std::nearbyintl(v[ch]))
+                    << "pixel " << c << ", " << r << " channel " << ch;
+        }
+}
+
+// The source turned about both axes, read at the turned positions, gives the
+// same picture: the kernel weighs a neighbour by its distance alone.
+TEST(ResampleBicubic, KernelIsSymmetric) {
+    const Raster src = MakeSource(kRampW, kRampH, 5);
+    Raster turned;
+    turned.Allocate(kRampW, kRampH);
+    for (int y = 0; y < kRampH; ++y)
+        for (int x = 0; x < kRampW; ++x) turned.Row(kRampH - 1 - y)[kRampW - 1 - x] = src.Row(y)[x];
+    const Raster a = RunResample(src, QuarterPixels(false), Interpolation::Bicubic);
+    const Raster b = RunResample(turned, QuarterPixels(true), Interpolation::Bicubic);
+    ASSERT_EQ(a.Width(), b.Width());
+    for (int r = 0; r < a.Height(); ++r)
+        for (int c = 0; c < a.Width(); ++c)
+            ASSERT_EQ(a.Row(r)[c], b.Row(r)[c]) << "pixel " << c << ", " << r;
 }
 
 }  // namespace

@@ -1,18 +1,12 @@
 #include <QProgressBar>
-#include <memory>
+#include <array>
+#include <string>
 
 #include "rectify/u_ricampiona_ui.h"
 #include "tests/rectify/rectify_fixture.h"
 
 namespace {
-using Engine = bool (*)(ImageControl*, ImageControl*, QProgressBar*, const Matrix&, long double,
-                        long double, long double, long double, long double, long double,
-                        long double);
-struct EngineCase {
-    const char* name;
-    Engine engine;
-};
-class EngineOnWindows : public RectifyRun, public ::testing::WithParamInterface<EngineCase> {};
+class EngineOnWindows : public RectifyRun, public ::testing::WithParamInterface<Interpolation> {};
 }  // namespace
 
 // Identity parameters turn the photograph upside down; marks drawn on it are
@@ -21,14 +15,10 @@ TEST_P(EngineOnWindows, IdentityGivesTheCleanPhotographUpsideDown) {
     OpenPicture(TracePicture(40, 30));
     ImageControl* source = ImageWindow->Image1;
     source->canvas().SetPixel(10, 10, 0xFF0000);
-    auto P = std::make_unique<Matrix>();
-    P->Rows = 8;
-    P->Cols = 1;
-    ZeroMatrix(*P);
-    P->Cell[1][1] = P->Cell[4][1] = 1;
+    const ResampleGeometry identity{Projective{}, 1, 1, 1, 0, 0, 40, 30};
     ImageControl target("Target");
     QProgressBar bar;
-    ASSERT_TRUE(GetParam().engine(source, &target, &bar, *P, 1, 1, 1, 40, 0, 30, 0));
+    ASSERT_TRUE(ResampleImage(source, &target, &bar, identity, GetParam()));
     ASSERT_EQ(target.Picture().size(), QSize(40, 30));
     EXPECT_EQ(target.size(), QSize(40, 30));
     EXPECT_EQ(source->canvas().Pixel(10, 10), TracePixel(10, 10) & 0xFFFFFF);
@@ -40,7 +30,9 @@ TEST_P(EngineOnWindows, IdentityGivesTheCleanPhotographUpsideDown) {
     EXPECT_EQ(bar.value(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, EngineOnWindows,
-                         ::testing::Values(EngineCase{"nearest", ResampleNearest},
-                                           EngineCase{"bilinear", ResampleBilinear}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Engines, EngineOnWindows,
+    ::testing::Values(Interpolation::Nearest, Interpolation::Bilinear, Interpolation::Bicubic),
+    [](const auto& info) {
+        return std::string(std::array{"nearest", "bilinear", "bicubic"}[int(info.param)]);
+    });

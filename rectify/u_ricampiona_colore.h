@@ -1,0 +1,21 @@
+// How the output pixels of one row take their colour from the choices of
+// the mapping: the colour part of the resampling engine (u_ricampiona.h
+// states the rules, u_ricampiona_mappa.h the choices).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/raster.h"
+#include "rectify/u_ricampiona.h"
+#include "rectify/u_ricampiona_mappa.h"
+
+// Writes out[0 .. n-1] from the choices s[0 .. n-1] (n <= SampleBlock::kSize).
+using PixelWriter = void (*)(const RasterView& src, const SampleBlock& s, int n, uint32_t* out);
+
+// The fastest writer of `kind` that this processor runs for `src`; every
+// writer of a kind gives the same bytes.
+PixelWriter ChoosePixelWriter(const RasterView& src, Interpolation kind);
+
+// The cubic convolution weights (a = -0.5) of the neighbours ix-1 .. ix+2
+// for the fraction t = x - ix; they add up to 1 and are exact at t = 0.
+void CubicWeights(float t, float w[4]);
