@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "analytic/u_compensazione.h"
 #include "platform/fpcheck.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
@@ -307,8 +308,6 @@ bool DenominatorsConsistent(const ControlPointList& list, int n, const Projectiv
     return smallest >= MinDenominatorRatio * largest && smallest > 0;
 }
 
-namespace {
-
 bool SolutionFinite(const LeastSquaresSolution& s, int m, int u) {
     for (int i = 1; i <= u; ++i) {
         if (!std::isfinite(s.x.Cell[i][1])) return false;
@@ -328,8 +327,7 @@ bool FitFinite(const ProjectiveFit& f) {
     return true;
 }
 
-// p = T z + d and Sp = T Sz T'; residuals and their statistics carry over.
-ProjectiveFit MapBack(const DesignConditioning& c, const LeastSquaresSolution& s, int m) {
+ProjectiveFit FitFromSolution(const DesignConditioning& c, const LeastSquaresSolution& s, int m) {
     const DesignConditioning::Square t = c.T();
     const auto d = c.d();
     ProjectiveFit f;
@@ -353,6 +351,8 @@ ProjectiveFit MapBack(const DesignConditioning& c, const LeastSquaresSolution& s
     f.sigma0Squared = s.sigma0Squared;
     return f;
 }
+
+namespace {
 
 void Clear(ProjectiveEstimation& e) {
     ZeroMatrix(e.A);
@@ -388,12 +388,12 @@ EstimationStatus EstimateProjective(const ControlPointList& list, ProjectiveEsti
     if (!SolutionFinite(r, 2 * n, ProjectiveUnknowns)) return EstimationStatus::FloatingPointFault;
     const long double inflation = WorstVarianceInflation(e.A, r.Ninv);
     if (guard.Faulted()) return EstimationStatus::FloatingPointFault;
-    e.fit = MapBack(e.conditioning, r, 2 * n);  // kept for inspection when refused
+    e.fit = FitFromSolution(e.conditioning, r, 2 * n);  // kept for inspection when refused
     if (!(inflation <= MaxVarianceInflation)) return EstimationStatus::Singular;
     RefineLeastSquares(e.A, e.l, e.P, r, e.work);
     if (guard.Faulted() || !SolutionFinite(r, 2 * n, ProjectiveUnknowns))
         return EstimationStatus::FloatingPointFault;
-    e.fit = MapBack(e.conditioning, r, 2 * n);
+    e.fit = FitFromSolution(e.conditioning, r, 2 * n);
     if (guard.Faulted() || !FitFinite(e.fit)) return EstimationStatus::FloatingPointFault;
     const bool consistent = DenominatorsConsistent(list, n, e.fit.transform);
     if (guard.Faulted()) return EstimationStatus::FloatingPointFault;
@@ -440,7 +440,7 @@ EstimationStatus FillEstimationTables(const ControlPointList& list, const Projec
 namespace {
 
 EstimationOutcome ComputeParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters,
-                                    bool inverse) {
+                                    bool inverse, const AdjustmentOptions& options) {
     ClearTable(residuals);
     ClearTable(parameters);
 
@@ -454,7 +454,7 @@ EstimationOutcome ComputeParameters(const IGrid& uni, IGrid& residuals, IGrid& p
 
     auto e = std::make_unique<ProjectiveEstimation>();
     EstimationOutcome outcome;
-    outcome.status = EstimateProjective(*list, *e);
+    outcome.status = AdjustProjective(*list, *e, options);
     if (outcome.status != EstimationStatus::Ok) return outcome;
     std::string text;
     outcome.status = FillEstimationTables(*list, e->fit, residuals, parameters, text);
@@ -470,10 +470,12 @@ EstimationOutcome ComputeParameters(const IGrid& uni, IGrid& residuals, IGrid& p
 
 }  // namespace
 
-EstimationOutcome ComputeDirectParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters) {
-    return ComputeParameters(uni, residuals, parameters, false);
+EstimationOutcome ComputeDirectParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters,
+                                          const AdjustmentOptions& options) {
+    return ComputeParameters(uni, residuals, parameters, false, options);
 }
 
-EstimationOutcome ComputeInverseParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters) {
-    return ComputeParameters(uni, residuals, parameters, true);
+EstimationOutcome ComputeInverseParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters,
+                                           const AdjustmentOptions& options) {
+    return ComputeParameters(uni, residuals, parameters, true, options);
 }

@@ -111,6 +111,7 @@ struct ProjectiveFit {
     std::vector<long double> residuals;       // v, computed minus observed: 2k-2, 2k-1 for point k
     std::vector<long double> standardised;    // R, in the same order
     long double sigma0Squared = 0;
+    int iterations = 0;  // Gauss-Newton steps taken; 0 for the linear estimate
 };
 
 // One step of iterative refinement of a solution of SolveLeastSquares with
@@ -135,7 +136,17 @@ struct ProjectiveEstimation {
     ProjectiveFit fit;            // mapped back to p1 .. p8
 };
 
-enum class EstimationStatus { Ok, TooFewPoints, Singular, FloatingPointFault };
+enum class EstimationStatus { Ok, TooFewPoints, Singular, FloatingPointFault, NotConverged };
+
+constexpr int MaxAdjustmentIterations = 20;
+
+// How the commands estimate: by the iterated adjustment (the default) or by
+// the linear estimate alone, residuals of the linearised equations included,
+// exactly as before the iteration existed.
+struct AdjustmentOptions {
+    bool linearOnly = false;
+    int maxIterations = MaxAdjustmentIterations;
+};
 
 // Visits rows 1, 2, ... of the union grid while column 1 is not empty; a row
 // whose column 5 is exactly "*" is skipped, every other fills the next record
@@ -179,6 +190,15 @@ long double WorstVarianceInflation(const Matrix& a, const Matrix& ninv);
 // and none is below MinDenominatorRatio times the largest.
 bool DenominatorsConsistent(const ControlPointList& list, int n, const Projective& t);
 
+// The fit in p1 .. p8 from a solution in the conditioned unknowns of c, m
+// observations: p = T z + d, Sp = T Sz T'; residuals and their statistics
+// carry over.
+ProjectiveFit FitFromSolution(const DesignConditioning& c, const LeastSquaresSolution& s, int m);
+
+// Every element of the solution's blocks (u unknowns, m observations) finite.
+bool SolutionFinite(const LeastSquaresSolution& s, int m, int u);
+bool FitFinite(const ProjectiveFit& f);
+
 // Builds the conditioned A, l and unit weights from the list, solves, and
 // maps the solution back into e.fit. TooFewPoints when fewer than four named
 // records are among the first 150 (nothing is solved); Singular when the
@@ -205,9 +225,11 @@ struct EstimationOutcome {
 };
 
 // The whole command on the grids: empty both tables, read the union grid,
-// estimate (direct: image -> object; inverse: object -> image), fill both
+// adjust (direct: image -> object; inverse: object -> image), fill both
 // tables, normalise their decimals and fit the residuals' row count. The
 // transformation and its statistics come back in the outcome. On any failure
 // both tables stay empty.
-EstimationOutcome ComputeDirectParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters);
-EstimationOutcome ComputeInverseParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters);
+EstimationOutcome ComputeDirectParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters,
+                                          const AdjustmentOptions& options = {});
+EstimationOutcome ComputeInverseParameters(const IGrid& uni, IGrid& residuals, IGrid& parameters,
+                                           const AdjustmentOptions& options = {});

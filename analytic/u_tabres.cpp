@@ -30,10 +30,22 @@ QString EstimationFailureText(EstimationStatus status) {
         case EstimationStatus::FloatingPointFault:
             return "Calcolo interrotto: divisione per zero, operazione non valida o "
                    "overflow nel calcolo dei parametri.";
+        case EstimationStatus::NotConverged:
+            return QString(
+                       "La compensazione non converge: dopo %1 iterazioni le correzioni "
+                       "non sono ancora trascurabili. Controllare i punti della tabella di "
+                       "unione o scegliere \"stima lineare senza iterazioni\" nelle opzioni.")
+                .arg(MaxAdjustmentIterations);
         case EstimationStatus::Ok:
             break;
     }
     return {};
+}
+
+// Panel 0 of the status bar: the steps the adjustment took.
+QString IterationsText(const EstimationOutcome& outcome) {
+    if (outcome.status != EstimationStatus::Ok || outcome.fit.iterations == 0) return {};
+    return QString(" iterazioni: %1").arg(outcome.fit.iterations);
 }
 }  // namespace
 
@@ -76,8 +88,11 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
     if (!PointCellsReadable(this, uni, {1, 2, 3, 4})) return std::nullopt;
-    const EstimationOutcome outcome = inverse ? ComputeInverseParameters(uni, *StringGrid1, par)
-                                              : ComputeDirectParameters(uni, *StringGrid1, par);
+    const AdjustmentOptions options = FormOpzioni->Adjustment();
+    const EstimationOutcome outcome =
+        inverse ? ComputeInverseParameters(uni, *StringGrid1, par, options)
+                : ComputeDirectParameters(uni, *StringGrid1, par, options);
+    StatusBar1->SetPanel(0, IterationsText(outcome));
     StringGrid1->Repaint();
     par.Repaint();
     FitToValues();

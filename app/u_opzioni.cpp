@@ -65,6 +65,11 @@ TFormOpzioni::TFormOpzioni(QWidget* parent) : ToolWindow("FormOpzioni", "Opzioni
     cb_resstand->setGeometry(8, y, 120, 20);
     cb_varcovar = new CheckBox("cb_varcovar", Body());
     cb_varcovar->setGeometry(136, y, 120, 20);
+    y += 28;
+    cb_lineare = new CheckBox("cb_lineare", Body());
+    cb_lineare->setText("stima lineare senza iterazioni");
+    cb_lineare->setGeometry(8, y, 250, 20);
+    resize(width(), height() + 28);
     connect(cb_resstand, &QCheckBox::clicked, this, &TFormOpzioni::cb_resstandClick);
     connect(cb_varcovar, &QCheckBox::clicked, this, &TFormOpzioni::cb_varcovarClick);
     StatusBar1 = AddStatusBar({150});
@@ -100,3 +105,9 @@ void TFormOpzioni::cb_resstandClick() { FormTabRes->ShowStandardised(cb_resstand
 void TFormOpzioni::cb_varcovarClick() { FormTabPar->ShowVariances(cb_varcovar->Checked()); }
 
 void TFormOpzioni::Chiudi1Click() { hide(); }
+
+AdjustmentOptions TFormOpzioni::Adjustment() const {
+    AdjustmentOptions o;
+    o.linearOnly = cb_lineare->Checked();
+    return o;
+}

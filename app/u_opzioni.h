@@ -1,11 +1,13 @@
 // The options of the run: lens factor, mark colours, residual scale,
-// navigator speed and the widths of the result windows. Nothing is saved.
+// navigator speed, the widths of the result windows and how the analytic
+// estimations adjust. Nothing is saved.
 #pragma once
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSpinBox>
 
+#include "analytic/u_analitico.h"
 #include "platform/controls.h"
 #include "platform/statusbar.h"
 
@@ -18,7 +20,11 @@ public:
     QSpinBox* SpinEdit3;               // glide speed 1..50
     QLineEdit *Edit1, *Edit2, *Edit3;  // colour swatches
     CheckBox *cb_resstand, *cb_varcovar;
+    CheckBox* cb_lineare;  // "stima lineare senza iterazioni"
     StatusBar* StatusBar1;
+
+    // How the analytic estimations adjust, as the check boxes say now.
+    AdjustmentOptions Adjustment() const;
 
 public slots:
     void Edit1Click();

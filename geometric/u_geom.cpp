@@ -9,6 +9,7 @@
 #include "app/u_avviso.h"
 #include "app/u_forms.h"
 #include "app/u_lavoro.h"
+#include "app/u_opzioni.h"
 #include "app/u_principale.h"
 #include "app/u_stato.h"
 #include "geometric/u_geometrico.h"
@@ -381,9 +382,9 @@ bool ComputeAreaExtent() {
     AreaExtent e;
     if (main->rb_an->Checked()) {
         if (!PointCellsReadable(main, *FormTabFot->StringGrid1, {1, 2, 3, 4})) return false;
-        const AnalyticExtentOutcome o =
-            AnalyticAreaExtent(*FormTabFot->StringGrid1, *FormTabRes->StringGrid1,
-                               *FormTabPar->StringGrid1, CleanBitmap.height(), c);
+        const AnalyticExtentOutcome o = AnalyticAreaExtent(
+            *FormTabFot->StringGrid1, *FormTabRes->StringGrid1, *FormTabPar->StringGrid1,
+            CleanBitmap.height(), c, FormOpzioni->Adjustment());
         FormTabRes->StringGrid1->Repaint();
         FormTabPar->StringGrid1->Repaint();
         FormTabRes->Edit1->setText(QString::fromStdString(o.unitVarianceText));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "analytic/u_compensazione.h"
 #include "platform/fpcheck.h"
 #include "tables/u_omnia.h"
 #include "tables/u_stringhe.h"
@@ -327,7 +328,8 @@ std::optional<AreaExtent> GeometricAreaExtent(const ReferenceSquare& square,
 }
 
 AnalyticExtentOutcome AnalyticAreaExtent(const IGrid& uni, IGrid& residuals, IGrid& parameters,
-                                         long long imageHeight, const AreaCorners& corners) {
+                                         long long imageHeight, const AreaCorners& corners,
+                                         const AdjustmentOptions& options) {
     AnalyticExtentOutcome out;
     ClearTable(residuals);
     ClearTable(parameters);
@@ -338,7 +340,7 @@ AnalyticExtentOutcome AnalyticAreaExtent(const IGrid& uni, IGrid& residuals, IGr
     const int n = std::min(CountPoints(uni), ControlPointCapacity);
     for (int k = 0; k < n; ++k) (*list)[k].y = static_cast<long double>(imageHeight) - (*list)[k].y;
     auto e = std::make_unique<ProjectiveEstimation>();
-    out.status = EstimateProjective(*list, *e);
+    out.status = AdjustProjective(*list, *e, options);
     if (out.status == EstimationStatus::Ok)
         out.status =
             FillEstimationTables(*list, e->fit, residuals, parameters, out.unitVarianceText);

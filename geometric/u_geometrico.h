@@ -188,4 +188,5 @@ struct AnalyticExtentOutcome {
 // On failure the grids stay empty. FloatingPointFault when a corner maps to
 // infinity.
 AnalyticExtentOutcome AnalyticAreaExtent(const IGrid& uni, IGrid& residuals, IGrid& parameters,
-                                         long long imageHeight, const AreaCorners& corners);
+                                         long long imageHeight, const AreaCorners& corners,
+                                         const AdjustmentOptions& options = {});

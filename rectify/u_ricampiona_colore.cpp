@@ -243,7 +243,7 @@ void CubicWeights(float t, float w[4]) {
     w[3] = 0.5f * (t3 - t2);
 }
 
-PixelWriter ChoosePixelWriter(const RasterView& src, Interpolation kind) {
+PixelWriter ChoosePixelWriter(const RasterView& src, Interpolation kind, bool grouped) {
 #if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     const bool offsetsFit = src.stride > 0 && src.stride * src.height < (std::ptrdiff_t{1} << 31);
@@ -254,7 +254,7 @@ PixelWriter ChoosePixelWriter(const RasterView& src, Interpolation kind) {
             case Interpolation::Bicubic:
                 return WriteBicubicAvx2;
             case Interpolation::Nearest:
-                if (offsetsFit) return WriteNearestAvx2;
+                if (grouped && offsetsFit) return WriteNearestAvx2;
                 break;
         }
     }

@@ -532,9 +532,9 @@ std::vector<std::string> Column(const IGrid& g, int col) {
 struct CommandRun {
     GridCells res{7, 500}, par{3, 9};
     EstimationOutcome outcome;
-    CommandRun(const IGrid& uni, bool inverse = false) {
-        outcome = inverse ? ComputeInverseParameters(uni, res, par)
-                          : ComputeDirectParameters(uni, res, par);
+    CommandRun(const IGrid& uni, bool inverse = false, const AdjustmentOptions& options = {}) {
+        outcome = inverse ? ComputeInverseParameters(uni, res, par, options)
+                          : ComputeDirectParameters(uni, res, par, options);
     }
 };
 
@@ -582,7 +582,8 @@ TEST(EstimationCommand, KnownSmallCaseTexts) {
 TEST(EstimationCommand, GridTextsFollowTheEstimate) {
     const auto list = MakePoints(12, 0.5, 0.005, 3);
     const GridCells uni = UnionOf(*list, 12);
-    CommandRun run(uni);
+    // The linear estimate, as the option keeps it: the texts of the linearised equations.
+    CommandRun run(uni, false, {.linearOnly = true});
     ASSERT_EQ(run.outcome.status, EstimationStatus::Ok);
     EXPECT_EQ(CountPoints(run.res), 12);
     EXPECT_EQ(run.res.RowCount(), 13);

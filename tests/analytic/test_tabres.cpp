@@ -114,6 +114,23 @@ TEST_F(Residuals, InverseListsImageCoordinates) {
     EXPECT_TRUE(FormTabRes->StatusBar1->Panel(1).startsWith(" sqm:  "));
 }
 
+// Iterated by default, with its steps in panel 0; the option gives the
+// linear estimate, whose residuals are scaled by the model's denominator.
+TEST_F(Residuals, LinearOptionGivesTheLinearEstimate) {
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}, {600, 400}}, 0.05);
+    main_->cb_fot->SetChecked(true);
+    EXPECT_FALSE(FormOpzioni->cb_lineare->Checked());
+    EXPECT_EQ(FormOpzioni->cb_lineare->text(), "stima lineare senza iterazioni");
+    Cmd("calcolaparametriinversi1")->trigger();
+    EXPECT_TRUE(FormTabRes->StatusBar1->Panel(0).startsWith(" iterazioni: "));
+    const QString iterated = FormTabRes->Edit1->text();
+    FormOpzioni->cb_lineare->click();
+    Cmd("calcolaparametriinversi1")->trigger();
+    EXPECT_EQ(FormTabRes->StatusBar1->Panel(0), "");
+    EXPECT_NE(FormTabRes->Edit1->text(), iterated);
+    FormOpzioni->cb_lineare->click();
+}
+
 TEST_F(Residuals, CollinearPointsAreRefusedAndTablesStayEmpty) {
     FillUnion({{100, 100}, {500, 500}, {900, 900}, {1300, 1300}, {1700, 1700}});
     main_->cb_fot->SetChecked(true);
