@@ -27,14 +27,14 @@ void HalveInto(const RasterView& from, Raster& to, int x0, int y0, int x1, int y
     }
 }
 
-// The weights of a box from a to b (units of source pixels, a < b) over the
-// source pixels it touches, in 1/1024 of the whole, summing to 1024 exactly.
+// The weights of each screen pixel's box over the source pixels it touches,
+// in 1/unit of the whole, summing to unit exactly.
 struct Taps {
     std::vector<int> first, count, weights;
     int most = 0;
 };
 
-Taps BoxTaps(int64_t start, int n, int64_t num, int64_t den, int limit) {
+Taps BoxTaps(int64_t start, int n, int64_t num, int64_t den, int limit, int unit) {
     // Screen pixel i covers source [(i) * den / num, (i + 1) * den / num).
     Taps t;
     t.first.resize(n);
@@ -51,7 +51,7 @@ Taps BoxTaps(int64_t start, int n, int64_t num, int64_t den, int limit) {
         int cumulative = 0;
         for (int c = lo; c < hi; ++c) {
             const int64_t end = std::clamp<int64_t>(int64_t(c + 1) * num - a, 0, span);
-            const int next = c + 1 == hi ? 1024 : int((end * 1024 + span / 2) / span);
+            const int next = c + 1 == hi ? unit : int((end * unit + span / 2) / span);
             t.weights.push_back(next - cumulative);
             cumulative = next;
         }
@@ -131,57 +131,45 @@ std::size_t ReducedCopies::Bytes() const {
 void RenderAreaMean(const RasterView& level, int factor, Zoom z, int sx, int sy, int w, int h,
                     uint32_t* out, std::ptrdiff_t stride) {
     if (!level.pixels || w <= 0 || h <= 0) return;
-    // Source pixels of the level per screen pixel: den / (num * factor).
+    // Level pixels per screen pixel: den / (num * factor).
     const int64_t num = int64_t(z.num) * factor, den = z.den;
-    const Taps cols = BoxTaps(sx, w, num, den, level.width);
-    const Taps rows = BoxTaps(sy, h, num, den, level.height);
-    // Column offsets of each screen column's weights.
-    std::vector<int> colAt(w + 1, 0);
-    for (int i = 0; i < w; ++i) colAt[i + 1] = colAt[i] + cols.count[i];
-    // Level rows reduced across, kept while screen rows still need them:
-    // three channels per screen column, in 1/256 of a level (x 1024 / 4).
-    const int slots = rows.most + 1;
-    std::vector<uint32_t> across(std::size_t(slots) * w * 3);
-    std::vector<int> slotRow(slots, -1);
-    auto reduced = [&](int r) -> const uint32_t* {
-        const int s = r % slots;
-        uint32_t* dst = &across[std::size_t(s) * w * 3];
-        if (slotRow[s] == r) return dst;
-        slotRow[s] = r;
-        const uint32_t* src = level.Row(r);
-        const int* wt = cols.weights.data();
-        for (int i = 0; i < w; ++i) {
-            const uint32_t* p = src + cols.first[i];
-            uint32_t red = 0, green = 0, blue = 0;
-            for (int k = 0; k < cols.count[i]; ++k, ++wt) {
-                const uint32_t v = p[k];
-                red += ((v >> 16) & 0xFF) * uint32_t(*wt);
-                green += ((v >> 8) & 0xFF) * uint32_t(*wt);
-                blue += (v & 0xFF) * uint32_t(*wt);
-            }
-            dst[3 * i] = (red + 2) >> 2;
-            dst[3 * i + 1] = (green + 2) >> 2;
-            dst[3 * i + 2] = (blue + 2) >> 2;
-        }
-        return dst;
-    };
-    std::vector<uint32_t> sum(std::size_t(w) * 3);
+    const Taps rows = BoxTaps(sy, h, num, den, level.height, 256);
+    const Taps cols = BoxTaps(sx, w, num, den, level.width, 1024);
+    const int first = cols.first[0], n = cols.first[w - 1] + cols.count[w - 1] - first;
+    // A screen row's level rows merged down with weights in 1/256, over the
+    // columns the view reads: red and blue in the two halves of one word,
+    // green in another, each at most 255 x 256, so no half carries into the
+    // next and the loop runs on whole words.
+    std::vector<uint32_t> redBlue(n), green(n);
     const int* wy = rows.weights.data();
     for (int j = 0; j < h; ++j) {
-        std::fill(sum.begin(), sum.end(), 0u);
+        uint32_t* __restrict rb = redBlue.data();
+        uint32_t* __restrict g = green.data();
+        std::fill(rb, rb + n, 0u);
+        std::fill(g, g + n, 0u);
         for (int k = 0; k < rows.count[j]; ++k, ++wy) {
-            const uint32_t* line = reduced(rows.first[j] + k);
+            const uint32_t* __restrict src = level.Row(rows.first[j] + k) + first;
             const uint32_t weight = uint32_t(*wy);
-            for (int i = 0; i < 3 * w; ++i) sum[i] += line[i] * weight;
+            for (int i = 0; i < n; ++i) {
+                rb[i] += (src[i] & 0xFF00FFu) * weight;
+                g[i] += ((src[i] >> 8) & 0xFFu) * weight;
+            }
         }
+        // Then across with weights in 1/1024: at most 255 x 2^18 a channel.
+        const int* wx = cols.weights.data();
         uint32_t* o = out + j * stride;
         for (int i = 0; i < w; ++i) {
-            // In 1/(256 x 1024) of a level: round and drop the scale.
-            const uint32_t red = (sum[3 * i] + (1u << 17)) >> 18;
-            const uint32_t green = (sum[3 * i + 1] + (1u << 17)) >> 18;
-            const uint32_t blue = (sum[3 * i + 2] + (1u << 17)) >> 18;
-            o[i] = 0xFF000000u | std::min(red, 255u) << 16 | std::min(green, 255u) << 8 |
-                   std::min(blue, 255u);
+            const int at = cols.first[i] - first;
+            uint32_t red = 0, gr = 0, blue = 0;
+            for (int k = 0; k < cols.count[i]; ++k, ++wx) {
+                const uint32_t weight = uint32_t(*wx);
+                red += (rb[at + k] >> 16) * weight;
+                blue += (rb[at + k] & 0xFFFFu) * weight;
+                gr += g[at + k] * weight;
+            }
+            constexpr uint32_t kHalf = 1u << 17;
+            o[i] = 0xFF000000u | std::min((red + kHalf) >> 18, 255u) << 16 |
+                   std::min((gr + kHalf) >> 18, 255u) << 8 | std::min((blue + kHalf) >> 18, 255u);
         }
     }
 }
