@@ -22,8 +22,6 @@ public:
     int WidthForPanels(int n) const;
     bool Simple() const { return simple_; }
     void SetSimple(bool on);
-    QString SimpleText() const { return simpleLabel_->text(); }
-    void SetSimpleText(const QString& t) { simpleLabel_->setText(t); }
 
 private:
     QVector<QLabel*> panels_;
