@@ -9,7 +9,7 @@
 #include "export/u_georeferenzia.h"
 #include "rectify/u_scala.h"
 #include "tables/u_tabfot.h"
-#include "tests/e2e/facade_clicks.h"
+#include "tests/e2e/facade_road.h"
 #include "tests/gui_fixture.h"
 #include "tools/u_rettifica.h"
 #include "view/u_limiti.h"
