@@ -19,8 +19,14 @@
 #include "view/u_vista.h"
 
 namespace {
-QString EstimationFailureText(EstimationStatus status) {
+QString EstimationFailureText(EstimationStatus status, int points) {
     switch (status) {
+        case EstimationStatus::TooFewPointsForLens:
+            return QString(
+                       "La distorsione radiale (k1, k2) richiede almeno %1 punti: la tabella "
+                       "di unione ne ha %2 non esclusi.")
+                .arg(MinDistortionPoints)
+                .arg(points);
         case EstimationStatus::TooFewPoints:
             return "I punti della tabella di unione non determinano la trasformazione: "
                    "servono almeno quattro punti non esclusi.";
@@ -88,6 +94,12 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
     if (!PointCellsReadable(this, uni, {1, 2, 3, 4})) return std::nullopt;
+    if (FormOpzioni->cb_distorsione->Checked() && CleanBitmap.isNull()) {
+        ShowErrorBox(this,
+                     "La distorsione radiale si stima attorno al centro della fotografia: "
+                     "aprire prima la fotografia.");
+        return std::nullopt;
+    }
     const AdjustmentOptions options = FormOpzioni->Adjustment();
     const EstimationOutcome outcome =
         inverse ? ComputeInverseParameters(uni, *StringGrid1, par, options)
@@ -98,7 +110,7 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     FitToValues();
     FormTabPar->FitToValues();
     if (outcome.status != EstimationStatus::Ok) {
-        ShowErrorBox(this, EstimationFailureText(outcome.status));
+        ShowErrorBox(this, EstimationFailureText(outcome.status, outcome.points));
         return std::nullopt;
     }
     Edit1->setText(QString::fromStdString(outcome.unitVarianceText));

@@ -384,7 +384,7 @@ bool ComputeAreaExtent() {
         if (!PointCellsReadable(main, *FormTabFot->StringGrid1, {1, 2, 3, 4})) return false;
         const AnalyticExtentOutcome o = AnalyticAreaExtent(
             *FormTabFot->StringGrid1, *FormTabRes->StringGrid1, *FormTabPar->StringGrid1,
-            CleanBitmap.height(), c, FormOpzioni->Adjustment());
+            CleanBitmap.height(), c, FormOpzioni->Adjustment(true));
         FormTabRes->StringGrid1->Repaint();
         FormTabPar->StringGrid1->Repaint();
         FormTabRes->Edit1->setText(QString::fromStdString(o.unitVarianceText));
