@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs with apt-get the Debian packages Vek needs, only those missing.
 set -euo pipefail
-PKGS=(g++ cmake make qt6-base-dev libjpeg62-turbo-dev libgtest-dev fonts-dejavu-core fonts-liberation libfontconfig-dev libgl-dev qt6-translations-l10n locales clang-format clang libclang-rt-dev)
+PKGS=(g++ cmake make qt6-base-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgeotiff-dev libgtest-dev fonts-dejavu-core fonts-liberation libfontconfig-dev libgl-dev qt6-translations-l10n locales clang-format clang libclang-rt-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -35,7 +35,9 @@ TFormPrincipale::TFormPrincipale(QWidget* parent)
     : QMainWindow(parent),
       OpenPictureDialog1(
           FileDialog::Open,
-          "All (*.jpg;*.bmp)|*.jpg;*.bmp|JPEG Image File (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp"),
+          "All (*.jpg;*.bmp;*.png;*.tif)|*.jpg;*.bmp;*.png;*.tif;*.tiff|JPEG Image File "
+          "(*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|PNG Image File (*.png)|*.png|TIFF Image File "
+          "(*.tif)|*.tif;*.tiff"),
       SavePictureDialog1(FileDialog::Save, "Bitmaps (*.bmp)|*.bmp", ".bmp", "bmp"),
       ColorDialog1(Qt::red) {
     setObjectName("FormPrincipale");

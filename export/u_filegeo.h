@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "platform/filewrite.h"
@@ -31,3 +32,20 @@ std::string WorldFileText(const WorldFileLines& lines);
 
 // Stores the text as Windows-1252 through WriteFileAtomic.
 FileWriteResult SaveWorldFile(const std::string& path, const WorldFileLines& lines);
+
+// The six numbers of a world file, in its line order: a = pixel size along
+// X, d and b the rotation terms, e = pixel size along Y (negative), c and f
+// the object X and Y of the centre of the upper-left pixel. Pixel (col, row)
+// has its centre at X = a·col + b·row + c, Y = d·col + e·row + f.
+struct WorldTransform {
+    long double a = 0, d = 0, b = 0, e = 0, c = 0, f = 0;
+};
+
+// The lines read as typed numbers (a decimal comma is a point); nullopt when
+// one is not a number. `badLine` then gives its number, 1 to 6.
+std::optional<WorldTransform> ReadWorldFile(const WorldFileLines& lines, int* badLine = nullptr);
+
+// The "Codice EPSG" of a georeferenced picture: blank means none (0); else a
+// whole positive number, digits only with blanks around them, that a
+// GeoTIFF key holds (at most 65535). nullopt for anything else.
+std::optional<int> ParseEpsgCode(const std::string& text);

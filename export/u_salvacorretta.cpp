@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "export/u_scrivibmp.h"
+#include "export/u_scrivipng.h"
 #include "tables/u_stringhe.h"
 
 namespace {
@@ -46,15 +48,32 @@ std::string ReportFileName(const std::string& bmpPath) {
     return report == bmpPath ? bmpPath + ".txt" : report;
 }
 
-RectifiedSaveResult SaveRectifiedImage(const std::string& bmpPath, const Raster& picture,
-                                       const std::string& reportText) {
-    const std::optional<std::string> bitmap = EncodeBmp24(picture);
-    if (!bitmap)
-        return {FileWriteResult{FileWriteStatus::WriteError, std::strerror(EFBIG)}, bmpPath};
-    const std::string reportPath = ReportFileName(bmpPath);
+std::optional<std::string> EncodeRectifiedPicture(const Raster& picture, PictureFileFormat format,
+                                                  const std::optional<GeoTiffPlacement>& place) {
+    switch (format) {
+        case PictureFileFormat::Bmp:
+            return EncodeBmp24(picture);
+        case PictureFileFormat::Png:
+            return EncodePng(picture);
+        case PictureFileFormat::Tiff:
+            return EncodeTiff(picture);
+        case PictureFileFormat::GeoTiff:
+            if (!place)
+                throw std::invalid_argument("EncodeRectifiedPicture: GeoTIFF without placement");
+            return EncodeTiff(picture, place);
+    }
+    return std::nullopt;
+}
+
+RectifiedSaveResult SaveRectifiedImage(const std::string& path, const Raster& picture,
+                                       const std::string& reportText, PictureFileFormat format,
+                                       const std::optional<GeoTiffPlacement>& place) {
+    const std::optional<std::string> encoded = EncodeRectifiedPicture(picture, format, place);
+    if (!encoded) return {FileWriteResult{FileWriteStatus::WriteError, std::strerror(EFBIG)}, path};
+    const std::string reportPath = ReportFileName(path);
     FileWriteResult written = WriteFileAtomic(reportPath, EncodeFileText(reportText));
     if (!written.Ok()) return {written, reportPath};
-    written = WriteFileAtomic(bmpPath, *bitmap);
-    if (!written.Ok()) return {written, bmpPath};
+    written = WriteFileAtomic(path, *encoded);
+    if (!written.Ok()) return {written, path};
     return {};
 }

@@ -3,8 +3,10 @@
 // nothing is recomputed.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "export/u_scrivitiff.h"
 #include "platform/filewrite.h"
 #include "platform/raster.h"
 
@@ -44,10 +46,22 @@ struct RectifiedSaveResult {
     bool Ok() const { return write.Ok(); }
 };
 
+// The file formats of a rectified picture: the 24-bit bitmap (the default),
+// PNG, TIFF with Deflate, and the same TIFF with GeoTIFF tags.
+enum class PictureFileFormat { Bmp, Png, Tiff, GeoTiff };
+
+// The picture's file in `format` (export/u_scrivibmp.h, u_scrivipng.h,
+// u_scrivitiff.h); `place` is used by GeoTiff only, which needs it. Empty
+// when the picture cannot be encoded.
+std::optional<std::string> EncodeRectifiedPicture(const Raster& picture, PictureFileFormat format,
+                                                  const std::optional<GeoTiffPlacement>& place);
+
 // Writes the report (UTF-8 text, stored as Windows-1252) under
-// ReportFileName(bmpPath), then the picture as a 24-bit bitmap under
-// bmpPath, each through WriteFileAtomic. A picture that cannot be encoded
-// (too large for the format, memory short) writes neither file; a report
-// that cannot be written stops before the bitmap.
-RectifiedSaveResult SaveRectifiedImage(const std::string& bmpPath, const Raster& picture,
-                                       const std::string& reportText);
+// ReportFileName(path), then the picture in `format` under path, each
+// through WriteFileAtomic. A picture that cannot be encoded (too large for
+// the format, memory short) writes neither file; a report that cannot be
+// written stops before the picture.
+RectifiedSaveResult SaveRectifiedImage(const std::string& path, const Raster& picture,
+                                       const std::string& reportText,
+                                       PictureFileFormat format = PictureFileFormat::Bmp,
+                                       const std::optional<GeoTiffPlacement>& place = {});

@@ -5,12 +5,17 @@
 #include <cfenv>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "rectify/u_ricampiona_colore.h"
 #include "rectify/u_ricampiona_mappa.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -20,7 +25,7 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(40);
 
 void ResampleRow(const RasterView& src, RowMapper& mapper, int r, Interpolation kind,
                  SampleBlock& block, uint32_t* out, int width) {
-    const PixelWriter write = ChoosePixelWriter(src, kind);
+    const PixelWriter write = ChoosePixelWriter(kind);
     mapper.SetRow(r);
     const int begin = mapper.SpanBegin(), end = mapper.SpanEnd();
     std::fill(out, out + begin, kBlack);
@@ -30,6 +35,26 @@ void ResampleRow(const RasterView& src, RowMapper& mapper, int r, Interpolation 
         write(src, block, n, out + c);
     }
     std::fill(out + end, out + width, kBlack);
+}
+
+// A finished row goes to the picture past the caches: the picture is far
+// larger than they are, and a plain store would first read every line it
+// writes. FenceRows() orders these stores before what follows.
+void StoreRow(const uint32_t* row, uint32_t* out, int width) {
+    int c = 0;
+#if defined(__SSE2__)
+    for (; c < width && reinterpret_cast<std::uintptr_t>(out + c) % 16 != 0; ++c) out[c] = row[c];
+    for (; c + 4 <= width; c += 4)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + c),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + c)));
+#endif
+    std::copy(row + c, row + width, out + c);
+}
+
+void FenceRows() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
 }
 
 // Chunks of rows handed out to the threads in order; done[k] tells the
@@ -51,10 +76,14 @@ public:
     void Work(F between) {
         RowMapper mapper(g_, target_.Width(), src_.width, src_.height, kind_);
         auto block = std::make_unique<SampleBlock>();
+        std::vector<uint32_t> row(target_.Width());
         for (int k; (k = next_.fetch_add(1)) < chunks_;) {
             const int end = std::min(target_.Height(), (k + 1) * kRowsPerChunk);
-            for (int r = k * kRowsPerChunk; r < end; ++r)
-                ResampleRow(src_, mapper, r, kind_, *block, target_.Row(r), target_.Width());
+            for (int r = k * kRowsPerChunk; r < end; ++r) {
+                ResampleRow(src_, mapper, r, kind_, *block, row.data(), target_.Width());
+                StoreRow(row.data(), target_.Row(r), target_.Width());
+            }
+            FenceRows();
             done_[k].store(true, std::memory_order_release);
             between();
         }

@@ -148,47 +148,26 @@ void WriteBilinear(const RasterView& src, const SampleBlock& s, int n, uint32_t*
 VEK_AVX2_BEGIN
 // The same blend with the eight channels of a pixel pair in one register:
 // first down the columns (b), then across (a).
-void WriteBilinearAvx2(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
+uint32_t BilinearPixelAvx2(const RasterView& src, int x, int y, float a, float b) {
+    if (x == kBlackPixel) return kBlack;
+    if (!(x >= 0 && x < src.width - 1 && y >= 0 && y < src.height - 1))
+        return BorderPixel(src, x, y, a, b);
     auto pair = [&](const uint32_t* p) {
         return _mm256_cvtepi32_ps(
             _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
     };
-    for (int k = 0; k < n; ++k) {
-        const int x = s.ix[k], y = s.iy[k];
-        if (x == kBlackPixel) {
-            out[k] = kBlack;
-        } else if (x >= 0 && x < src.width - 1 && y >= 0 && y < src.height - 1) {
-            const __m256 top = pair(src.Row(y) + x), bottom = pair(src.Row(y + 1) + x);
-            const __m256 down =
-                _mm256_fmadd_ps(_mm256_sub_ps(bottom, top), _mm256_set1_ps(s.b[k]), top);
-            const __m128 left = _mm256_castps256_ps128(down);
-            const __m128 across = _mm_fmadd_ps(_mm_sub_ps(_mm256_extractf128_ps(down, 1), left),
-                                               _mm_set1_ps(s.a[k]), left);
-            const __m128i i32 = _mm_cvtps_epi32(across);
-            const __m128i i8 = _mm_packus_epi16(_mm_packs_epi32(i32, i32), i32);
-            out[k] = static_cast<uint32_t>(_mm_cvtsi128_si32(i8)) | kBlack;
-        } else {
-            out[k] = BorderPixel(src, x, y, s.a[k], s.b[k]);
-        }
-    }
+    const __m256 top = pair(src.Row(y) + x), bottom = pair(src.Row(y + 1) + x);
+    const __m256 down = _mm256_fmadd_ps(_mm256_sub_ps(bottom, top), _mm256_set1_ps(b), top);
+    const __m128 left = _mm256_castps256_ps128(down);
+    const __m128 across =
+        _mm_fmadd_ps(_mm_sub_ps(_mm256_extractf128_ps(down, 1), left), _mm_set1_ps(a), left);
+    const __m128i i32 = _mm_cvtps_epi32(across);
+    const __m128i i8 = _mm_packus_epi16(_mm_packs_epi32(i32, i32), i32);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(i8)) | kBlack;
 }
-// Eight pixels a gather; every source offset must fit in 32 bits.
-void WriteNearestAvx2(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
-    const __m256i stride = _mm256_set1_epi32(static_cast<int>(src.stride));
-    const __m256i blackIndex = _mm256_set1_epi32(kBlackPixel);
-    const __m256i black = _mm256_set1_epi32(static_cast<int>(kBlack));
-    const int* base = reinterpret_cast<const int*>(src.pixels);
-    int k = 0;
-    for (; k + 8 <= n; k += 8) {
-        const __m256i ix = _mm256_load_si256(reinterpret_cast<const __m256i*>(s.ix + k));
-        const __m256i iy = _mm256_load_si256(reinterpret_cast<const __m256i*>(s.iy + k));
-        const __m256i live =
-            _mm256_xor_si256(_mm256_cmpeq_epi32(ix, blackIndex), _mm256_set1_epi32(-1));
-        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(iy, stride), ix);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
-                            _mm256_mask_i32gather_epi32(black, base, offset, live, 4));
-    }
-    for (; k < n; ++k) out[k] = s.ix[k] == kBlackPixel ? kBlack : src.Row(s.iy[k])[s.ix[k]];
+
+void WriteBilinearAvx2(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
+    for (int k = 0; k < n; ++k) out[k] = BilinearPixelAvx2(src, s.ix[k], s.iy[k], s.a[k], s.b[k]);
 }
 // The 4 x 4 blend with two neighbours' four channels in one register:
 // first down the rows (wy), then across (wx, four weights from wx4).
@@ -231,6 +210,50 @@ void WriteBicubicAvx2(const RasterView& src, const SampleBlock& s, int n, uint32
     }
 }
 VEK_AVX2_END
+
+VEK_AVX512_BEGIN
+inline __m128i TwoPairs(const uint32_t* first, const uint32_t* second) {
+    const __m128d low = _mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)));
+    return _mm_castpd_si128(_mm_loadh_pd(low, reinterpret_cast<const double*>(second)));
+}
+
+// Two pixels a step by the operations of BilinearPixelAvx2, so the same
+// bytes: the eight channels of pixel k's two neighbour pairs in the lower
+// half of a register, pixel k+1's in the upper.
+void WriteBilinearAvx512(const RasterView& src, const SampleBlock& s, int n, uint32_t* out) {
+    const __m512i halves = _mm512_setr_epi32(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
+    const __m512i zero = _mm512_setzero_si512();
+    auto inside = [&](int x, int y) {
+        return x >= 0 && x < src.width - 1 && y >= 0 && y < src.height - 1;
+    };
+    auto perPixel = [&](const float* f) {
+        return _mm512_permutexvar_ps(halves, _mm512_castpd_ps(_mm512_castpd128_pd512(
+                                                 _mm_load_sd(reinterpret_cast<const double*>(f)))));
+    };
+    int k = 0;
+    for (; k + 2 <= n; k += 2) {
+        const int x0 = s.ix[k], y0 = s.iy[k], x1 = s.ix[k + 1], y1 = s.iy[k + 1];
+        if (!inside(x0, y0) || !inside(x1, y1)) {
+            out[k] = BilinearPixelAvx2(src, x0, y0, s.a[k], s.b[k]);
+            out[k + 1] = BilinearPixelAvx2(src, x1, y1, s.a[k + 1], s.b[k + 1]);
+            continue;
+        }
+        const __m512 top =
+            _mm512_cvtepi32_ps(_mm512_cvtepu8_epi32(TwoPairs(src.Row(y0) + x0, src.Row(y1) + x1)));
+        const __m512 bottom = _mm512_cvtepi32_ps(
+            _mm512_cvtepu8_epi32(TwoPairs(src.Row(y0 + 1) + x0, src.Row(y1 + 1) + x1)));
+        const __m512 down = _mm512_fmadd_ps(_mm512_sub_ps(bottom, top), perPixel(s.b + k), top);
+        // Each pixel's right neighbour where its left one is.
+        const __m512 right = _mm512_shuffle_f32x4(down, down, _MM_SHUFFLE(2, 3, 0, 1));
+        const __m512 across = _mm512_fmadd_ps(_mm512_sub_ps(right, down), perPixel(s.a + k), down);
+        const __m128i bytes =
+            _mm512_cvtusepi32_epi8(_mm512_max_epi32(_mm512_cvtps_epi32(across), zero));
+        out[k] = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes)) | kBlack;
+        out[k + 1] = static_cast<uint32_t>(_mm_extract_epi32(bytes, 2)) | kBlack;
+    }
+    for (; k < n; ++k) out[k] = BilinearPixelAvx2(src, s.ix[k], s.iy[k], s.a[k], s.b[k]);
+}
+VEK_AVX512_END
 #endif
 
 }  // namespace
@@ -243,21 +266,14 @@ void CubicWeights(float t, float w[4]) {
     w[3] = 0.5f * (t3 - t2);
 }
 
-PixelWriter ChoosePixelWriter(const RasterView& src, Interpolation kind) {
+// Nearest reads one pixel at a time: on processors with fast scalar loads
+// (as this program's development machine) that beats gathers.
+PixelWriter ChoosePixelWriter(Interpolation kind, bool widest) {
 #if defined(__x86_64__)
+    if (widest && kind == Interpolation::Bilinear && HasAvx512()) return WriteBilinearAvx512;
     static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    const bool offsetsFit = src.stride > 0 && src.stride * src.height < (std::ptrdiff_t{1} << 31);
-    if (avx2) {
-        switch (kind) {
-            case Interpolation::Bilinear:
-                return WriteBilinearAvx2;
-            case Interpolation::Bicubic:
-                return WriteBicubicAvx2;
-            case Interpolation::Nearest:
-                if (offsetsFit) return WriteNearestAvx2;
-                break;
-        }
-    }
+    if (avx2 && kind == Interpolation::Bilinear) return WriteBilinearAvx2;
+    if (avx2 && kind == Interpolation::Bicubic) return WriteBicubicAvx2;
 #endif
     switch (kind) {
         case Interpolation::Bilinear:

@@ -12,9 +12,10 @@
 // Writes out[0 .. n-1] from the choices s[0 .. n-1] (n <= SampleBlock::kSize).
 using PixelWriter = void (*)(const RasterView& src, const SampleBlock& s, int n, uint32_t* out);
 
-// The fastest writer of `kind` that this processor runs for `src`; every
-// writer of a kind gives the same bytes.
-PixelWriter ChoosePixelWriter(const RasterView& src, Interpolation kind);
+// The fastest writer of `kind` that this processor runs. widest = false
+// leaves out the AVX-512 writers, the yardstick of the ones that give the
+// same bytes with them.
+PixelWriter ChoosePixelWriter(Interpolation kind, bool widest = true);
 
 // The cubic convolution weights (a = -0.5) of the neighbours ix-1 .. ix+2
 // for the fraction t = x - ix; they add up to 1 and are exact at t = 0.

@@ -24,7 +24,7 @@ constexpr int32_t kBlackPixel = INT32_MIN;
 class RowMapper {
 public:
     // outWidth is W. vectorised = false keeps to plain double code even where
-    // the processor has AVX2.
+    // the processor has AVX2 or AVX-512.
     RowMapper(const ResampleGeometry& g, int outWidth, int sourceWidth, int sourceHeight,
               Interpolation kind, bool vectorised = true);
 
@@ -53,7 +53,7 @@ private:
     long double xin_, yin_, s_, fx_, fy_;
     int outWidth_, srcW_, srcH_;
     Interpolation kind_;
-    bool avx2_;
+    bool avx2_, avx512_;
     long double y_ = 0;
     Row row_{};
     int spanBegin_ = 0, spanEnd_ = 0;

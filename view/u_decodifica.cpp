@@ -1,31 +1,48 @@
 #include "view/u_decodifica.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
-#include <filesystem>
+#include <cstdio>
+#include <initializer_list>
 #include <stdexcept>
-#include <system_error>
 
 #include "view/u_bmp.h"
 #include "view/u_jpeg.h"
+#include "view/u_png.h"
+#include "view/u_tiff.h"
 
-PictureKind PictureKindOf(const std::string& path) {
-    const std::string ext = std::filesystem::path(path).extension().string();
-    std::string lower(ext.size(), '\0');
-    std::transform(ext.begin(), ext.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == ".jpg" || lower == ".jpeg") return PictureKind::Jpeg;
-    if (lower == ".bmp") return PictureKind::Bmp;
+PictureKind PictureKindOf(const unsigned char* head, std::size_t size) {
+    const auto starts = [&](std::initializer_list<unsigned char> magic) {
+        return size >= magic.size() && std::equal(magic.begin(), magic.end(), head);
+    };
+    if (starts({0xFF, 0xD8})) return PictureKind::Jpeg;
+    if (starts({'B', 'M'})) return PictureKind::Bmp;
+    if (starts({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})) return PictureKind::Png;
+    if (starts({'I', 'I', 42, 0}) || starts({'M', 'M', 0, 42}) || starts({'I', 'I', 43, 0}) ||
+        starts({'M', 'M', 0, 43}))  // classic TIFF and BigTIFF
+        return PictureKind::Tiff;
     return PictureKind::Unknown;
 }
 
 DecodeResult DecodePicture(const std::string& path, const DecodeProgress& progress) {
-    switch (PictureKindOf(path)) {
+    unsigned long long size = 0;
+    DecodeResult failure;
+    unsigned char head[8] = {};
+    std::size_t got = 0;
+    {
+        decode_detail::FilePtr file = decode_detail::OpenPictureFile(path, size, failure);
+        if (!file) return failure;
+        got = std::fread(head, 1, sizeof head, file.get());
+    }
+    switch (PictureKindOf(head, got)) {
         case PictureKind::Jpeg:
             return DecodeJpeg(path, progress);
         case PictureKind::Bmp:
             return DecodeBmp(path, progress);
+        case PictureKind::Png:
+            return DecodePng(path, progress);
+        case PictureKind::Tiff:
+            return DecodeTiff(path, progress);
         case PictureKind::Unknown:
             break;
     }

@@ -2,22 +2,26 @@
 //
 // Pictures come back as Raster (0xFFRRGGBB pixels, row 0 at the top), whatever
 // the file stores: JPEG through libjpeg (view/u_jpeg.h), Windows bitmaps read by
-// view/u_bmp.h. Nothing in these units shows a message; failures come back as
+// view/u_bmp.h, PNG through libpng (view/u_png.h), TIFF through libtiff
+// (view/u_tiff.h). Nothing in these units shows a message; failures come back as
 // a status with an Italian reason text (UTF-8) that the window turns into a
 // message box.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "view/u_decodifica_base.h"
 
-enum class PictureKind { Jpeg, Bmp, Unknown };
+enum class PictureKind { Jpeg, Bmp, Png, Tiff, Unknown };
 
-// The decoder chosen by the file's extension, compared without regard to case:
-// ".jpg" and ".jpeg" are Jpeg, ".bmp" is Bmp, anything else Unknown.
-PictureKind PictureKindOf(const std::string& path);
+// The decoder chosen by the first bytes of a file (its signature), whatever
+// its name: FF D8 JPEG, "BM" bitmap, the eight-byte PNG signature, "II" or
+// "MM" and 42 (TIFF) or 43 (BigTIFF); anything else, a shorter start
+// included, Unknown.
+PictureKind PictureKindOf(const unsigned char* head, std::size_t size);
 
-// Decodes the file at `path` by its extension (PictureKindOf). Never throws
+// Decodes the file at `path` by its content (PictureKindOf). Never throws
 // for bad input and never ends the process: every failure is a status and a
 // reason, and an Ok result always holds a raster of the picture's full size.
 DecodeResult DecodePicture(const std::string& path, const DecodeProgress& progress = {});

@@ -2,6 +2,8 @@
 // them by mistake or a damaged disk would give them: each ends with the
 // program running, a message where one is due, and the work already open
 // (loaded tables, an open picture) as it was.
+#include <zlib.h>
+
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -10,6 +12,7 @@
 #include "tables/u_tabimm.h"
 #include "tables/u_tabogg.h"
 #include "tests/view/picture_files.h"
+#include "tests/view/png_tiff_writers.h"
 
 namespace {
 
@@ -38,6 +41,33 @@ QByteArray GoodJpeg() {
     return bytes;
 }
 
+QByteArray GoodPng() {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    TracePicture(64, 48).save(&buffer, "PNG");
+    return bytes;
+}
+
+// Directory first, eight strips of five rows after it.
+QByteArray GoodTiff() {
+    const std::vector<uint8_t> b = test_pictures::DirectoryFirstTiff(16, 40, 5);
+    return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+}
+
+// The PNG with its header's width replaced, and its header's checksum
+// rewritten to match unless `badSum`.
+QByteArray PngWidth(quint32 width, bool badSum = false) {
+    QByteArray b = GoodPng();
+    const auto put32 = [&](int at, quint32 v) {
+        for (int k = 0; k < 4; ++k) b[at + k] = char((v >> (24 - 8 * k)) & 255);
+    };
+    put32(16, width);
+    const quint32 sum = quint32(crc32(0, reinterpret_cast<const Bytef*>(b.constData() + 12), 17));
+    put32(29, badSum ? ~sum : sum);
+    return b;
+}
+
 // Two palette entries; pixel values 0..5.
 QByteArray PaletteOverrun() {
     const QByteArray palette = QByteArray("\x00\x00\xFF\x00\x00\xFF\x00\x00", 8);
@@ -61,7 +91,18 @@ const PictureCase kPictureCases[] = {
     {"righe.bmp", [] { return GoodBitmap().left(54 + 20); }, "troncato", false},
     {"jpeg_soi.jpg", [] { return GoodJpeg().left(2); }, "", false},
     {"jpeg_tabelle.jpg", [] { return GoodJpeg().left(150); }, "", false},
-    {"jpeg.bmp", GoodJpeg, "formato non riconosciuto", false},
+    {"jpeg.bmp", GoodJpeg, "", true},
+    {"png.jpg", GoodPng, "", true},
+    {"png_testata.png", [] { return GoodPng().left(20); }, "troncato", false},
+    {"png_dati.png", [] { return GoodPng().left(GoodPng().size() - 30); }, "troncato", false},
+    {"png_assurda.png", [] { return PngWidth(0x7FFFFFFF); }, "dimensioni non valide", false},
+    {"png_crc.png", [] { return PngWidth(64, true); }, "PNG", false},
+    {"tiff_testata.tif", [] { return GoodTiff().left(6); }, "troncato", false},
+    {"tiff_strisce.tif", [] { return GoodTiff().left(GoodTiff().size() / 2); }, "troncato", true},
+    {"tiff_directory.tif", [] { return GoodTiff().left(60); }, "TIFF", false},
+    {"tiff_float.tif",
+     [] { return GoodTiff().replace(8 + 2 + 9 * 12 + 4, 6, QByteArray("\x20\0\x20\0\x20\0", 6)); },
+     "non supportata", false},
     {"testo.jpg", [] { return QByteArray("non una foto\r\n"); }, "formato non riconosciuto", false},
     {"larghezza_negativa.bmp", [] { return Bitmap(-4, 4, 24, {}, QByteArray(48, 0)); },
      "dimensioni non valide", false},

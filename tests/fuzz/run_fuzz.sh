@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${FUZZ_SECONDS:-30}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_numbers fuzz_table fuzz_format fuzz_bmp fuzz_jpeg)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_numbers fuzz_table fuzz_format fuzz_bmp fuzz_jpeg fuzz_png fuzz_tiff)
 
 if ! command -v clang++ >/dev/null ||
    ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |

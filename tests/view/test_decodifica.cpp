@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -19,15 +21,19 @@ using namespace test_pictures;
 
 namespace fs = std::filesystem;
 
-TEST(PictureKindTest, ChosenByExtensionWithoutCase) {
-    EXPECT_EQ(PictureKindOf("/a/b/foto.jpg"), PictureKind::Jpeg);
-    EXPECT_EQ(PictureKindOf("FOTO.JPG"), PictureKind::Jpeg);
-    EXPECT_EQ(PictureKindOf("foto.Jpeg"), PictureKind::Jpeg);
-    EXPECT_EQ(PictureKindOf("foto.bmp"), PictureKind::Bmp);
-    EXPECT_EQ(PictureKindOf("C:\\foto.BMP"), PictureKind::Bmp);
-    EXPECT_EQ(PictureKindOf("foto.png"), PictureKind::Unknown);
-    EXPECT_EQ(PictureKindOf("foto.jpg.txt"), PictureKind::Unknown);
-    EXPECT_EQ(PictureKindOf("jpg"), PictureKind::Unknown);
+TEST(PictureKindTest, ChosenBySignature) {
+    const auto kind = [](std::initializer_list<unsigned char> head) {
+        return PictureKindOf(std::data(head), head.size());
+    };
+    EXPECT_EQ(kind({0xFF, 0xD8, 0xFF}), PictureKind::Jpeg);
+    EXPECT_EQ(kind({'B', 'M', 0}), PictureKind::Bmp);
+    EXPECT_EQ(kind({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}), PictureKind::Png);
+    EXPECT_EQ(kind({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A}), PictureKind::Unknown);
+    EXPECT_EQ(kind({'I', 'I', 42, 0}), PictureKind::Tiff);
+    EXPECT_EQ(kind({'M', 'M', 0, 42}), PictureKind::Tiff);
+    EXPECT_EQ(kind({'I', 'I', 43, 0}), PictureKind::Tiff);  // BigTIFF
+    EXPECT_EQ(kind({'I', 'I', 44, 0}), PictureKind::Unknown);
+    EXPECT_EQ(kind({0xFF}), PictureKind::Unknown);
 }
 
 TEST_F(DecodeTest, UnreadableAndEmptyFiles) {

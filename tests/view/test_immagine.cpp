@@ -341,13 +341,13 @@ TEST_F(SourceImage, EveryBadFileEndsInAMessageAndAConsistentState) {
     const QList<Bad> cases = {
         {"vuoto.jpg", QByteArray(), "file vuoto"},
         {"testata.jpg", jpeg.left(40), ""},
-        {"bitmap.jpg", BmpHeader(4, 4, 48), "formato non riconosciuto"},
-        {"png.bmp", Encode(BlockPicture(8, 8), "PNG"), ""},
+        {"bitmap.jpg", BmpHeader(400, 300, 1000), "file troncato"},  // read as what it is
+        {"png.bmp", Encode(BlockPicture(8, 8), "PNG").left(40), "file troncato"},
         {"troncato.bmp", BmpHeader(400, 300, 1000), "file troncato"},
         {"largo.bmp", BmpHeader(100000, 10, 0), "dimensioni non valide"},
         {"enorme.bmp", BmpHeader(30000, 20000, 0), "dimensioni non valide"},
         {"enorme.jpg", JpegClaiming(65000, 65000), "dimensioni non valide"},
-        {"nulla.png", Encode(BlockPicture(8, 8), "PNG"), "formato non riconosciuto"},
+        {"nulla.png", QByteArray("non una foto"), "formato non riconosciuto"},
     };
     // Something else is open and must stay as it is.
     FormTabImm->StringGrid1->SetCells(0, 1, "7");

