@@ -119,7 +119,7 @@ struct ProjectiveFit {
     // sits on (output: object -> image; input: image -> object).
     bool withLens = false;
     bool lensOnOutput = false;
-    RadialDistortion lens;
+    RadialDistortion lens{};
     std::array<long double, LensUnknowns> lensVariance{};
 
     // The fitted model at an input point: the projective part alone, or with
@@ -171,7 +171,7 @@ struct AdjustmentOptions {
     bool linearOnly = false;
     int maxIterations = MaxAdjustmentIterations;
     bool radialDistortion = false;
-    RadialDistortion lens;
+    RadialDistortion lens{};
     bool lensOnOutput = false;
 };
 
