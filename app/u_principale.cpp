@@ -27,6 +27,7 @@
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
 #include "tables/u_tabogg.h"
+#include "view/u_finestra.h"
 #include "view/u_immagine.h"
 #include "view/u_limiti.h"
 #include "view/u_naviga.h"
@@ -103,6 +104,24 @@ void TFormPrincipale::BuildMenu() {
     AddItem(vis, "Pan", "Pan2", &TFormPrincipale::Pan2Click);
     Navigatore2 = AddItem(vis, "Navigatore", "Navigatore2", &TFormPrincipale::Navigatore2Click);
     Navigatore2->setCheckable(true);
+    vis->addSeparator();
+    // The zoom keys work wherever the focus is, a tool window included.
+    auto keyed = [this](QAction* a, const QList<QKeySequence>& keys) {
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        addAction(a);
+    };
+    keyed(AddItem(vis, "Adatta alla finestra", "Adattaallafinestra1",
+                  &TFormPrincipale::Adattaallafinestra1Click),
+          {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    keyed(AddItem(vis, "Dimensione reale", "Dimensionereale1",
+                  &TFormPrincipale::Dimensionereale1Click),
+          {QKeySequence(Qt::CTRL | Qt::Key_1)});
+    keyed(AddItem(vis, "Ingrandisci", "Ingrandisci1", &TFormPrincipale::Ingrandisci1Click),
+          {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    keyed(AddItem(vis, "Riduci", "Riduci1", &TFormPrincipale::Riduci1Click),
+          {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    vis->addSeparator();
     AddItem(vis, "Disponi verticali", "Disponiverticali1",
             &TFormPrincipale::Disponiverticali1Click);
     AddItem(vis, "Opzioni", "Opzioni2", &TFormPrincipale::Opzioni2Click);
@@ -295,6 +314,23 @@ void TFormPrincipale::Navigatore2Click() {
     FormNaviga->PlaceAtRight();
     item->setChecked(true);
     FormNaviga->show();
+}
+
+// The zoom commands act on the active picture window.
+void TFormPrincipale::Adattaallafinestra1Click() {
+    if (ImageWindowBase* w = ActivePictureWindow()) w->FitToWindow();
+}
+
+void TFormPrincipale::Dimensionereale1Click() {
+    if (ImageWindowBase* w = ActivePictureWindow()) w->SetZoom(Zoom{});
+}
+
+void TFormPrincipale::Ingrandisci1Click() {
+    if (ImageWindowBase* w = ActivePictureWindow()) w->ZoomStep(1);
+}
+
+void TFormPrincipale::Riduci1Click() {
+    if (ImageWindowBase* w = ActivePictureWindow()) w->ZoomStep(-1);
 }
 
 // The children are stacked one above the other, each as wide as the frame.

@@ -45,6 +45,10 @@ public slots:
     void Zoom2Click();
     void Pan2Click();
     void Navigatore2Click();
+    void Adattaallafinestra1Click();
+    void Dimensionereale1Click();
+    void Ingrandisci1Click();
+    void Riduci1Click();
     void Disponiverticali1Click();
     void Opzioni2Click();
     void Visualizza6Click();

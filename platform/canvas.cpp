@@ -27,11 +27,13 @@ uint32_t Canvas::Pixel(int x, int y) const {
 void Canvas::SetPixel(int x, int y, uint32_t rgb) {
     if (!img_ || !Inside(ViewOfImage(*img_), x, y)) return;
     reinterpret_cast<QRgb*>(img_->scanLine(y))[x] = StoredPixel(rgb);
+    if (changed) changed->Mark(x, y);
 }
 
 void Canvas::Plot(int x, int y, uint32_t pen) {
     if (!img_ || x < 0 || y < 0 || x >= img_->width() || y >= img_->height()) return;
     QRgb& p = reinterpret_cast<QRgb*>(img_->scanLine(y))[x];
+    if (changed) changed->Mark(x, y);
     switch (penMode) {
         case PenMode::Copy:
             p = 0xFF000000u | pen;
@@ -83,6 +85,7 @@ void Canvas::FillRect(const QRect& r) {
     if (!img_ || brushStyle == BrushStyle::Clear) return;
     QPainter p(img_);
     p.fillRect(r, brushColor);
+    if (changed) changed->MarkRect(r.x(), r.y(), r.width(), r.height());
 }
 
 void Canvas::TextOut(int x, int y, const QString& text) {
@@ -94,6 +97,10 @@ void Canvas::TextOut(int x, int y, const QString& text) {
         p.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), brushColor);
     p.setPen(fontColor);
     p.drawText(x, y + fm.ascent(), text);
+    if (changed) {
+        const QRect r = fm.boundingRect(text).translated(x, y + fm.ascent()).adjusted(-2, -2, 2, 2);
+        changed->MarkRect(r.x(), r.y(), r.width(), r.height());
+    }
 }
 
 void Canvas::StretchCopy(const QRect& dest, const QImage& from, const QRect& src) {
@@ -107,4 +114,5 @@ void Canvas::StretchCopy(const QRect& dest, const QImage& from, const QRect& src
     QPainter p(img_);
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(target, from, clipped);
+    if (changed) changed->MarkRect(dest.x(), dest.y(), dest.width(), dest.height());
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "platform/raster.h"
+#include "platform/reduction.h"
 
 // Colours are 0x00RRGGBB and pixels follow the rules of platform/raster.h:
 // reading outside the picture gives kInvalidColor, writing a value with its
@@ -39,6 +40,8 @@ public:
     QColor brushColor = Qt::white;
     QColor fontColor = Qt::black;
     QFont font = QFont("DejaVu Sans", 8);
+    // Where every change of the picture is marked, when set.
+    ChangedSquares* changed = nullptr;
 
     void FillRect(const QRect& r);
     void TextOut(int x, int y, const QString& text);

@@ -188,6 +188,7 @@ bool RectifyIntoNewWindow(const Projective& model, const AreaInputs& area, long 
     }
     // Shares the pixels until a mark is drawn on the shown picture.
     CleanRectified = window->Image1->Picture();
+    window->Image1->PrepareReducedCopies();
     for (QAction* item : {main->Dxf1, main->Salva4, main->Chiudi2}) item->setEnabled(true);
     return true;
 }

@@ -13,6 +13,16 @@ namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
 
+// The cubic convolution weights (a = -0.5) of the neighbours ix-1 .. ix+2
+// for the fraction t = x - ix; they add up to 1 and are exact at t = 0.
+void CubicWeights(float t, float w[4]) {
+    const float t2 = t * t, t3 = t2 * t;
+    w[0] = 0.5f * (-t3 + 2 * t2 - t);
+    w[1] = 0.5f * (3 * t3 - 5 * t2 + 2);
+    w[2] = 0.5f * (-3 * t3 + 4 * t2 + t);
+    w[3] = 0.5f * (t3 - t2);
+}
+
 #if defined(__SSE2__)
 // The four channels of two adjacent pixels p and p+1 as floats.
 inline void Unpack(__m128i pair, __m128& first, __m128& second) {
@@ -257,14 +267,6 @@ VEK_AVX512_END
 #endif
 
 }  // namespace
-
-void CubicWeights(float t, float w[4]) {
-    const float t2 = t * t, t3 = t2 * t;
-    w[0] = 0.5f * (-t3 + 2 * t2 - t);
-    w[1] = 0.5f * (3 * t3 - 5 * t2 + 2);
-    w[2] = 0.5f * (-3 * t3 + 4 * t2 + t);
-    w[3] = 0.5f * (t3 - t2);
-}
 
 // Nearest reads one pixel at a time: on processors with fast scalar loads
 // (as this program's development machine) that beats gathers.

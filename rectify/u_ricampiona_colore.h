@@ -16,7 +16,3 @@ using PixelWriter = void (*)(const RasterView& src, const SampleBlock& s, int n,
 // leaves out the AVX-512 writers, the yardstick of the ones that give the
 // same bytes with them.
 PixelWriter ChoosePixelWriter(Interpolation kind, bool widest = true);
-
-// The cubic convolution weights (a = -0.5) of the neighbours ix-1 .. ix+2
-// for the fraction t = x - ix; they add up to 1 and are exact at t = 0.
-void CubicWeights(float t, float w[4]);

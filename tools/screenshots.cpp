@@ -3,7 +3,8 @@
 // X server by tools/screenshots.sh; never by the tests.
 //   screenshot_scenes SCENE OUT.png
 // Scenes: image results scale rectified export (analytic), lines ratio
-// (geometric), message question save (a dialog over the tool windows).
+// (geometric), scale-fit ratio-fit (both at "Adatta alla finestra"), message
+// question save (a dialog over the tool windows).
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -247,6 +248,19 @@ void RatioScene() {
     CentreOn(ImageWindow, Seen(10, 6));
 }
 
+// ------------------------------------------------------ the whole photograph
+// Both roads at "Adatta alla finestra": the area and the lengths drawn on the
+// whole photograph, no scroll bar needed.
+void ScaleFitScene() {
+    ScaleScene();
+    Trigger("Adattaallafinestra1");
+}
+
+void RatioFitScene() {
+    RatioScene();
+    Trigger("Adattaallafinestra1");
+}
+
 // ------------------------------------------------- messages over tool windows
 // The scale dialog with the image and object tables, the preview and the area
 // window open: what every message, question and file dialog must open above.
@@ -283,11 +297,10 @@ void SaveScene() {
 
 int main(int argc, char** argv) {
     const std::map<QString, std::function<void()>> scenes = {
-        {"image", ImageScene},       {"results", ResultsScene},
-        {"scale", ScaleScene},       {"rectified", RectifiedScene},
-        {"export", ExportScene},     {"lines", LinesScene},
-        {"ratio", RatioScene},       {"message", MessageScene},
-        {"question", QuestionScene}, {"save", SaveScene}};
+        {"image", ImageScene},         {"results", ResultsScene},    {"scale", ScaleScene},
+        {"rectified", RectifiedScene}, {"export", ExportScene},      {"lines", LinesScene},
+        {"ratio", RatioScene},         {"scale-fit", ScaleFitScene}, {"ratio-fit", RatioFitScene},
+        {"message", MessageScene},     {"question", QuestionScene},  {"save", SaveScene}};
     if (argc != 3 || !scenes.count(argv[1])) return 2;
     MapDesignFonts();
     QApplication app(argc, argv);

@@ -1,10 +1,17 @@
 #include "view/u_finestra.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <cmath>
+#include <utility>
 
 #include "app/u_forms.h"
 #include "app/u_opzioni.h"
 #include "app/u_principale.h"
+#include "view/u_immagine.h"
 #include "view/u_vista.h"
 
 ImageWindowBase::ImageWindowBase(const QString& objectName, QWidget* parent) : QScrollArea(parent) {
@@ -44,8 +51,12 @@ void ImageWindowBase::Image1MouseMove(Qt::MouseButtons held, int x, int y) {
     ShowPointer(x, y);
     const bool right = held & Qt::RightButton;
     if (right && main->rb_zoom->Checked()) ShowLensAt(x, y);
-    // Half the pointer's travel: the picture moves under the pointer too.
-    const int dx = (x - LastMouseX) / 2, dy = (y - LastMouseY) / 2;
+    // Half the pointer's travel on the screen: the picture moves under the
+    // pointer too. At zoom 1 the picture pixels are the screen's.
+    const QPoint now = Image1->zoom().IsOne() ? QPoint(x, y) : Image1->LastPoint();
+    const QPoint last = Image1->zoom().IsOne() ? QPoint(LastMouseX, LastMouseY) : lastPoint_;
+    lastPoint_ = now;
+    const int dx = (now.x() - last.x()) / 2, dy = (now.y() - last.y()) / 2;
     if (right && main->rb_pan->Checked()) {
         Image1->setCursor(Qt::PointingHandCursor);
         const QPoint c = GetViewCentre(this);
@@ -73,4 +84,51 @@ void ImageWindowBase::closeEvent(QCloseEvent* e) {
     }
     FormClose();
     e->accept();
+}
+
+void ImageWindowBase::SetZoom(Zoom z, QPoint anchor) {
+    const Zoom old = Image1->zoom();
+    if (z == old) return;
+    // The anchor's place on the picture, in picture pixels (real).
+    const QPoint w = anchor + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const double u = w.x() / old.Value(), v = w.y() / old.Value();
+    Image1->SetZoom(z);
+    horizontalScrollBar()->setValue(int(std::lround(u * z.Value())) - anchor.x());
+    verticalScrollBar()->setValue(int(std::lround(v * z.Value())) - anchor.y());
+    Image1->Repaint();
+}
+
+void ImageWindowBase::SetZoom(Zoom z) {
+    SetZoom(z, QPoint(viewport()->width() / 2, viewport()->height() / 2));
+}
+
+void ImageWindowBase::ZoomStep(int direction) { SetZoom(NextZoomStep(Image1->zoom(), direction)); }
+
+void ImageWindowBase::FitToWindow() {
+    const QImage& picture = std::as_const(*Image1).Picture();
+    const QSize view = maximumViewportSize();
+    Image1->SetZoom(FitZoom(picture.width(), picture.height(), view.width(), view.height()));
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+}
+
+void ImageWindowBase::wheelEvent(QWheelEvent* e) {
+    const QPoint d = e->angleDelta();
+    const int delta = d.y() != 0 ? d.y() : d.x();
+    if (delta == 0) return;
+    if (e->modifiers() & Qt::ControlModifier) {
+        SetZoom(NextZoomStep(Image1->zoom(), delta), e->position().toPoint());
+    } else {
+        const bool across = (e->modifiers() & Qt::ShiftModifier) || d.y() == 0;
+        QScrollBar* bar = across ? horizontalScrollBar() : verticalScrollBar();
+        bar->setValue(bar->value() -
+                      delta * QApplication::wheelScrollLines() * bar->singleStep() / 120);
+    }
+    e->accept();
+}
+
+ImageWindowBase* ActivePictureWindow() {
+    if (QMdiSubWindow* sub = FormPrincipale->MdiArea->activeSubWindow())
+        if (auto* w = qobject_cast<ImageWindowBase*>(sub->widget())) return w;
+    return ImageWindow;
 }

@@ -1,12 +1,14 @@
-// What the source and the rectified image windows share: the picture at one
-// screen pixel per picture pixel in a scrolling child of the main window,
-// the lens, panning by right-button drag, the rubber band and the mouse-up
-// ending. A window adds its pointer readout, the click branches of its
-// pointer modes, its own release step and its close sequence.
+// What the source and the rectified image windows share: the picture at its
+// zoom (one screen pixel per picture pixel when opened) in a scrolling child
+// of the main window, zooming and fitting, the wheel, the lens, panning by
+// right-button drag, the rubber band and the mouse-up ending. A window adds its pointer readout,
+// the click branches of its pointer modes, its own release step and its close sequence.
 #pragma once
 
 #include <QFrame>
 #include <QScrollArea>
+
+class QWheelEvent;
 
 #include "platform/imagecontrol.h"
 
@@ -19,6 +21,15 @@ public:
     ImageControl* Image1;  // the picture
     QFrame* Panel1;        // the lens panel, 103 x 103, hidden and disabled
     ImageControl* Image2;  // the lens picture, 99 x 99
+
+    // The picture at zoom z; the picture point under viewport point `anchor`
+    // stays where it is (the view's centre without an anchor).
+    void SetZoom(Zoom z, QPoint anchor);
+    void SetZoom(Zoom z);
+    // "Ingrandisci" (direction > 0) and "Riduci": the next zoom step.
+    void ZoomStep(int direction);
+    // "Adatta alla finestra": the whole picture in the window, no scroll bar.
+    void FitToWindow();
 
 public slots:
     // The lens (right button in zoom mode), then ClickBranches.
@@ -43,7 +54,15 @@ protected:
     // keeps the window open.
     virtual bool MayClose() { return true; }
     void closeEvent(QCloseEvent* e) override;
+    // Ctrl+wheel zooms about the pointer, Shift+wheel scrolls across, the
+    // wheel alone up and down.
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
+    QPoint lastPoint_;  // the pointer on the zoomed picture at the last move
     void ShowLensAt(int x, int y);
 };
+
+// The picture window the zoom commands act on: the active child of the main
+// window when it is one, else the source image window (none without one).
+ImageWindowBase* ActivePictureWindow();

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <utility>
 
 #include "app/u_forms.h"
@@ -74,6 +75,7 @@ void TFormImmagine::FormClose() {
     Dragging = false;
     // The navigator's picture may share the source picture's memory.
     FormNaviga->Image1->SetPicture(QImage());
+    FormNaviga->Image1->SetFrame(QRect());
 }
 
 namespace {
@@ -137,6 +139,7 @@ bool OpenSourcePicture(const QString& fileName) {
     window->Image1->SetPicture(std::move(picture));
     // Shares the picture's pixels until a mark is drawn on the picture.
     CleanBitmap = window->Image1->Picture();
+    window->Image1->PrepareReducedCopies();
     QMdiSubWindow* sub = FormPrincipale->MdiArea->addSubWindow(window);
     sub->resize(313, 214);
     sub->showMaximized();
@@ -149,6 +152,11 @@ bool OpenSourcePicture(const QString& fileName) {
     nav->SetPicture(reduced ? thumbnail : CleanBitmap);
     nav->resize(nav->Picture().size());
     FormNaviga->SetAutoSize(true);
+    for (QScrollBar* bar : {window->horizontalScrollBar(), window->verticalScrollBar()}) {
+        QObject::connect(bar, &QScrollBar::valueChanged, FormNaviga, &TFormNaviga::ShowView);
+        QObject::connect(bar, &QScrollBar::rangeChanged, FormNaviga, &TFormNaviga::ShowView);
+    }
+    FormNaviga->ShowView();
 
     if (decoded.damaged)
         ShowWarningBox(FormPrincipale, QString("L'immagine %1 è danneggiata: %2")

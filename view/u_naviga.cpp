@@ -1,5 +1,6 @@
 #include "view/u_naviga.h"
 
+#include <QScrollBar>
 #include <utility>
 
 #include "app/u_forms.h"
@@ -23,6 +24,27 @@ void TFormNaviga::SetAutoSize(bool on) {
 // The navigator shows either the whole picture at full size (ratio 1) or
 // its thumbnail (ratio = the thumbnail's step), so the ratios below map a
 // click to the source pixel that the navigator shows there.
+void TFormNaviga::ShowView() {
+    const QImage& shown = std::as_const(*Image1).Picture();
+    if (!ImageWindow || shown.isNull()) {
+        Image1->SetFrame(QRect());
+        return;
+    }
+    ImageControl* source = ImageWindow->Image1;
+    const QImage& picture = std::as_const(*source).Picture();
+    if (picture.isNull()) return;
+    const int rx = picture.width() / shown.width(), ry = picture.height() / shown.height();
+    // The viewport's first and last screen pixels on the zoomed picture.
+    const QPoint first(ImageWindow->horizontalScrollBar()->value(),
+                       ImageWindow->verticalScrollBar()->value());
+    const QPoint last =
+        first + QPoint(ImageWindow->viewport()->width() - 1, ImageWindow->viewport()->height() - 1);
+    const QRect view =
+        QRect(source->PixelAt(first), source->PixelAt(last)).intersected(picture.rect());
+    Image1->SetFrame(QRect(QPoint(view.left() / rx, view.top() / ry),
+                           QPoint(view.right() / rx, view.bottom() / ry)));
+}
+
 void TFormNaviga::Image1MouseDown(Qt::MouseButton, Qt::MouseButtons, int x, int y) {
     if (!ImageWindow) return;
     const QImage& shown = std::as_const(*Image1).Picture();
@@ -30,6 +52,7 @@ void TFormNaviga::Image1MouseDown(Qt::MouseButton, Qt::MouseButtons, int x, int 
     if (shown.isNull() || source.isNull()) return;
     const int rx = source.width() / shown.width(), ry = source.height() / shown.height();
     const QPoint c = GetViewCentre(ImageWindow);
+    const QPoint target = ImageWindow->Image1->PointOfPixel(QPoint(x * rx, y * ry));
     GlideViewTo(ImageWindow, ImageWindow->Image1, c.x(), c.y(), FormOpzioni->SpinEdit3->value(),
-                x * rx, y * ry);
+                target.x(), target.y());
 }

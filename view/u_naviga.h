@@ -1,5 +1,6 @@
-// The navigator: the whole source picture, reduced when large; a click
-// glides the source view to the clicked place.
+// The navigator: the whole source picture, reduced when large, with a red
+// frame round the part the source window shows; a click glides the source
+// view to the clicked place.
 #pragma once
 
 #include "platform/controls.h"
@@ -15,6 +16,8 @@ public:
     bool AutoSize() const { return autoSize_; }
 
 public slots:
+    // The frame follows the source window's view (scrolling, zoom, size).
+    void ShowView();
     // Glides the source view so that the clicked place comes to its centre.
     void Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x, int y);
 

@@ -22,10 +22,34 @@ void CentreViewOn(QAbstractScrollArea* window, int x, int y) {
     window->verticalScrollBar()->setValue(std::max(0, y - (window->height() - 4) / 2));
 }
 
+namespace {
+// Inverted arms along the middle row and column of the square that shows
+// the pointer's pixel, stopping a pixel short of it so the pixel stays seen.
+void DrawLensCrosshair(Canvas& canvas, int halfSide) {
+    if (halfSide <= 0) return;
+    const int side = 100 / (2 * halfSide);  // the lens pixels of one picture pixel
+    const int first = 50, last = 50 + side - 1, middle = 50 + side / 2;
+    canvas.penWidth = 1;
+    canvas.penStyle = PenStyle::Solid;
+    canvas.penMode = PenMode::NotXor;
+    canvas.penColor = Qt::black;
+    const int arms[4][4] = {{0, middle, first - 1, middle},
+                            {last + 2, middle, 100, middle},
+                            {middle, 0, middle, first - 1},
+                            {middle, last + 2, middle, 100}};
+    for (const auto& a : arms) {
+        canvas.MoveTo(a[0], a[1]);
+        canvas.LineTo(a[2], a[3]);
+    }
+    canvas.penMode = PenMode::Copy;
+}
+}  // namespace
+
 void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* lens, int zoom, int x,
               int y, QWidget* lensPanel) {
-    lensPanel->move(x - window->horizontalScrollBar()->value() - 52,
-                    y - window->verticalScrollBar()->value() - 52);
+    const QPoint at = image->PointOfPixel(QPoint(x, y));
+    lensPanel->move(at.x() - window->horizontalScrollBar()->value() - 52,
+                    at.y() - window->verticalScrollBar()->value() - 52);
     lensPanel->show();
     lensPanel->raise();
     if (lens->Picture().size() != QSize(100, 100))
@@ -38,6 +62,7 @@ void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* le
     // detached from CleanBitmap by the lens.
     const QImage& source = std::as_const(*image).Picture();
     canvas.StretchCopy(QRect(0, 0, 100, 100), source, QRect(x - c, y - c, 2 * c, 2 * c));
+    DrawLensCrosshair(canvas, c);
     lensPanel->update();
     image->Repaint();
     lens->Repaint();

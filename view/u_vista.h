@@ -1,7 +1,8 @@
 // View geometry and the drawing helpers shared by both image windows.
 // Pixel (0, 0) is the top-left pixel of a picture and rows grow downwards;
-// an image control sits at the origin of its window's scrolling area, so the
-// position it reports is already the picture pixel under the pointer.
+// an image control sits at the origin of its window's scrolling area and
+// reports the picture pixel under the pointer. View centres and scroll
+// positions are screen pixels of the zoomed picture (picture pixels at zoom 1).
 #pragma once
 
 #include <QColor>
@@ -24,8 +25,10 @@ QPoint GetViewCentre(const QAbstractScrollArea* window);
 // Scroll positions := max(0, x - (W - 4) div 2), max(0, y - (H - 4) div 2);
 // the scroll bars clamp the far end.
 void CentreViewOn(QAbstractScrollArea* window, int x, int y);
-// Moves the lens panel to (x - scroll - 52, y - scroll - 52), shows it and
-// copies the square of half-side 50 div zoom around (x, y) into the lens.
+// Moves the lens panel to 52 pixels above and left of picture pixel (x, y)
+// on the screen, shows it and copies the square of half-side 50 div zoom
+// around (x, y) into the lens, with a cross-hair on the pixel a click there
+// takes (the lens's middle square).
 void ShowLens(QAbstractScrollArea* window, ImageControl* image, ImageControl* lens, int zoom, int x,
               int y, QWidget* lensPanel);
 // Glides the view centre from (x0, y0) to (tx, ty) in steps of about `speed`
