@@ -1,5 +1,6 @@
 #include "app/u_avviso.h"
 
+#include <QKeyEvent>
 #include <QStatusBar>
 
 #include "app/u_forms.h"
@@ -63,6 +64,11 @@ TFormAvviso::TFormAvviso(QWidget* parent) : ToolWindow("FormAvviso", "Avviso", p
 }
 
 void TFormAvviso::Chiudi1Click() { hide(); }
+
+void TFormAvviso::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return Chiudi1Click();
+    ToolWindow::keyPressEvent(event);
+}
 
 void TFormAvviso::Chiudicorretta1Click() { CloseRectifiedImage(); }
 

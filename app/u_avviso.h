@@ -18,6 +18,10 @@ public:
 public slots:
     void Chiudi1Click();
     void Chiudicorretta1Click();
+
+protected:
+    // Escape closes the window, as "Chiudi".
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // The notice numbers, named after what they ask of the user.

@@ -101,6 +101,8 @@ TFormPrincipale* CreateApplicationWindows() {
         g->FitColumnsToText();
     FormTabRes->FitToValues();
     FormTabPar->FitToValues();
+    // Return on a picture registers the point just clicked on it.
+    ReturnRegistersPoints(FormPrincipale->MdiArea, {FormTabImm, FormTabPtiDxf});
     // The geometric matrix routines report a failure in the method panel.
     SetMatrixErrorSink([](const std::string& text) {
         if (FormPrincipale)

@@ -3,36 +3,35 @@
 // DXF window.
 #pragma once
 
-#include <QLineEdit>
-
-#include "platform/controls.h"
 #include "platform/dialogs.h"
-#include "platform/statusbar.h"
-#include "platform/stringgrid.h"
+#include "tables/u_tabpunti.h"
 
-class TFormTabPtiDxf : public ToolWindow {
+class TFormTabPtiDxf : public PointTableWindow {
     Q_OBJECT
 public:
     explicit TFormTabPtiDxf(QWidget* parent = nullptr);
-    StringGrid* StringGrid1;
-    QLineEdit *Edit1, *Edit2, *Edit3;  // name, X, Y of the next or edited point
-    StatusBar* StatusBar1;             // 1: the row pressed for delete or edit
     FileDialog SaveDialog1;
     ColorDialog ColorDialog1;  // the colour of the marks, chosen in the options
 
     // Repaints the grid, puts the unmarked rectified picture back and marks
     // every point of the table on it.
-    void RedrawObjectPoints();
+    void RedrawObjectPoints() { RedrawPoints(); }
 
 public slots:
-    void Iniziacollimazione1Click();
-    void Registrapunto1Click();
-    void Eliminapunto1Click();
-    void Editapunto1Click();
-    void Resettabella1Click();
+    void Iniziacollimazione1Click() override;
+    void Resettabella1Click() override;
     void Disegnatabella1Click();
     void Chiudi1Click();
-    void StringGrid1MouseDown(Qt::MouseButton button);
+
+protected:
+    // With the rectified image closed there is nothing to draw on; the
+    // table's commands then work on the table alone.
+    bool Ready(const QString&) const override { return true; }
+    RadioButton* CollimationMode() const override;
+    bool MethodChosen() const override;
+    void AppendPending(const std::string& name) override;
+    void RestorePicture() override;
+    void DrawPoints() override;
 };
 
 // The DXF branch of the rectified picture's press: with the left button held

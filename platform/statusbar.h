@@ -19,8 +19,6 @@ public:
     void SetPanel(int i, const QString& text);
     bool Simple() const { return simple_; }
     void SetSimple(bool on);
-    QString SimpleText() const { return simpleLabel_->text(); }
-    void SetSimpleText(const QString& t) { simpleLabel_->setText(t); }
 
 private:
     QVector<QLabel*> panels_;

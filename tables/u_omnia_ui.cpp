@@ -1,9 +1,7 @@
 #include "tables/u_omnia_ui.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <climits>
 
 #include "platform/fileio.h"
 #include "tables/u_chiavi.h"
@@ -176,42 +174,6 @@ void SetNormalized(QLineEdit* edit, const QString& text) {
     NormalizeEditDecimal(edit);
 }
 
-namespace {
-long long IntOf(const QString& text) { return ParseInt(text.toStdString()); }
-}  // namespace
-
-void CountOnName(QLineEdit* name) {
-    const long long n = IntOf(name->text());
-    name->setText(QString::number(n < LLONG_MAX ? n + 1 : n));
-}
-
-void WritePressedRow(StringGrid& grid, const StatusBar& status, QLineEdit* name, QLineEdit* x,
-                     QLineEdit* y) {
-    const long long k = IntOf(status.Panel(1));
-    // Row 0 holds the titles: without a pressed row nothing is written.
-    if (k < 1 || k > INT_MAX) return;
-    grid.SetCells(0, int(k), name->text());
-    grid.SetCells(1, int(k), x->text());
-    grid.SetCells(2, int(k), y->text());
-}
-
-bool DeletePressedRow(StringGrid& grid, StatusBar& status, int k) {
-    status.SetPanel(1, QString::number(k));
-    // A press below the table deletes nothing: the row routine would take
-    // the last point (or the only one) in its place.
-    if (k < 1 || k > CountPoints(grid)) return false;
-    DeleteTableRow(grid, k);
-    return true;
-}
-
-void LoadPressedRow(const StringGrid& grid, StatusBar& status, int k, QLineEdit* name, QLineEdit* x,
-                    QLineEdit* y) {
-    status.SetPanel(1, QString::number(k));
-    name->setText(grid.Cells(0, k));
-    x->setText(grid.Cells(1, k));
-    y->setText(grid.Cells(2, k));
-}
-
 StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int>& widths,
                           bool editable) {
     auto* grid = new StringGrid(cols, rows, parent);
@@ -224,36 +186,4 @@ StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int
     }
     parent->layout()->addWidget(grid);
     return grid;
-}
-
-namespace {
-const char* const kNewPoint = "newPoint";
-}  // namespace
-
-void NoteNewPoint(QLineEdit* x) { x->setProperty(kNewPoint, true); }
-
-bool TakeNewPoint(QLineEdit* x, StatusBar& status, int panel) {
-    if (x->property(kNewPoint).toBool()) {
-        x->setProperty(kNewPoint, false);
-        return true;
-    }
-    status.SetPanel(panel, " nessun nuovo punto cliccato dopo l'ultimo registrato: non registrato");
-    return false;
-}
-
-void MakeEditRowAndStatusBar(ToolWindow* window, QLineEdit*& edit1, QLineEdit*& edit2,
-                             QLineEdit*& edit3, StatusBar*& statusBar,
-                             std::initializer_list<int> panelWidths) {
-    auto* panel = new QWidget(window->Body());
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(2, 2, 2, 2);
-    edit1 = MakeEdit("Edit1", panel);
-    edit2 = MakeEdit("Edit2", panel);
-    edit3 = MakeEdit("Edit3", panel);
-    for (QLineEdit* e : {edit1, edit2, edit3}) row->addWidget(e);
-    // Coordinates typed by hand are a new point as much as clicked ones.
-    for (QLineEdit* e : {edit2, edit3})
-        QObject::connect(e, &QLineEdit::textEdited, edit2, [x = edit2] { NoteNewPoint(x); });
-    window->Body()->layout()->addWidget(panel);
-    statusBar = window->AddStatusBar(panelWidths);
 }

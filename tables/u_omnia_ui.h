@@ -55,41 +55,12 @@ QString FixedText(long double value, int precision, int decimals);
 // The text written into the edit, then its first "," made ".".
 void SetNormalized(QLineEdit* edit, const QString& text);
 
-// The row commands of the point tables (image points, DXF points): the
-// edits hold name, x, y; panel 1 of the table's status bar the row pressed
-// for delete or edit.
-// The next point's name: the leading digits of this one counted on.
-void CountOnName(QLineEdit* name);
-// The edits written over the pressed row; nothing without a pressed row.
-void WritePressedRow(StringGrid& grid, const StatusBar& status, QLineEdit* name, QLineEdit* x,
-                     QLineEdit* y);
-// Row k noted as pressed and deleted when it holds a point (a press below
-// the points deletes nothing). True when a row went.
-bool DeletePressedRow(StringGrid& grid, StatusBar& status, int k);
-// Row k noted as pressed and its cells copied into the edits.
-void LoadPressedRow(const StringGrid& grid, StatusBar& status, int k, QLineEdit* name, QLineEdit* x,
-                    QLineEdit* y);
-
 // Every cell of columns `cols` of the grid's points holds a number (an
 // empty one counts when `emptyAllowed`); else one message box naming the
 // point, the column and the text, and false.
 bool PointCellsReadable(QWidget* parent, const IGrid& grid, std::initializer_list<int> cols,
                         bool emptyAllowed = false);
 
-// A point is registered once: the click (or typing) that gives its
-// coordinates in the x edit notes a new point, and registering takes it.
-// Without a new point TakeNewPoint records nothing: false, and the status
-// bar's `panel` says why.
-void NoteNewPoint(QLineEdit* x);
-bool TakeNewPoint(QLineEdit* x, StatusBar& status, int panel);
-
 // A grid that fills its tool window's body, with the given design values.
 StringGrid* MakeTableGrid(QWidget* parent, int cols, int rows, const QVector<int>& widths,
                           bool editable);
-
-// The bottom of a point table window: a row of the edit fields Edit1, Edit2,
-// Edit3 (name, x, y) under what the body already holds, and below the body
-// the window's StatusBar1 with panels of the given widths.
-void MakeEditRowAndStatusBar(ToolWindow* window, QLineEdit*& edit1, QLineEdit*& edit2,
-                             QLineEdit*& edit3, StatusBar*& statusBar,
-                             std::initializer_list<int> panelWidths);

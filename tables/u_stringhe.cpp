@@ -159,32 +159,10 @@ LineFields SplitFields(std::string_view line) {
     return fields;
 }
 
-std::string TrimLeadingBlanks(std::string_view s) {
-    return std::string(s.substr(SkipBlanks(s, 0)));
-}
-
 std::string TrimTrailingChar(std::string_view s, char c) {
     size_t n = s.size();
     while (n > 0 && s[n - 1] == c) --n;
     return std::string(s.substr(0, n));
-}
-
-void SplitAtChar(std::string_view s, char c, std::string& head, std::string& rest) {
-    size_t at = s.find(c);
-    if (at == std::string_view::npos) {
-        head = std::string(s);
-        rest.clear();
-        return;
-    }
-    head = TrimTrailingChar(s.substr(0, at), c);
-    rest = std::string(s.substr(at + 1));
-}
-
-std::string ReplaceChar(std::string_view s, char from, char to) {
-    std::string out(s);
-    for (char& ch : out)
-        if (ch == from) ch = to;
-    return out;
 }
 
 std::string NormalizeDecimalText(std::string_view s) {

@@ -17,11 +17,7 @@ constexpr double UnreadableValue = 1e-16;  // a coordinate field that is not a n
 using LineFields = std::array<std::string, MaxLineFields>;
 LineFields SplitFields(std::string_view line);
 
-std::string TrimLeadingBlanks(std::string_view s);
 std::string TrimTrailingChar(std::string_view s, char c);
-// Head up to the first c (without trailing copies of c) and the rest after it.
-void SplitAtChar(std::string_view s, char c, std::string& head, std::string& rest);
-std::string ReplaceChar(std::string_view s, char from, char to);
 // The first "," of the text becomes "." (what the windows do before reading).
 std::string NormalizeDecimalText(std::string_view s);
 

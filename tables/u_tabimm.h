@@ -1,20 +1,14 @@
 // The image table: collimated points with their pixel column and row.
 #pragma once
 
-#include <QLineEdit>
-
-#include "platform/controls.h"
 #include "platform/dialogs.h"
-#include "platform/statusbar.h"
-#include "platform/stringgrid.h"
+#include "tables/u_tabpunti.h"
 
-class TFormTabImm : public ToolWindow {
+class TFormTabImm : public PointTableWindow {
     Q_OBJECT
 public:
     explicit TFormTabImm(QWidget* parent = nullptr);
-    StringGrid* StringGrid1;
-    QLineEdit *Edit1, *Edit2, *Edit3;  // name, x, y of the next or edited point
-    StatusBar* StatusBar1;             // 0: the operation, 1: the row pressed for delete or edit
+    // StatusBar1 panel 0: the operation.
     FileDialog OpenDialog1;
     FileDialog SaveDialog1;
 
@@ -24,19 +18,19 @@ public:
     void CollimationBranch(Qt::MouseButtons held, int x, int y);
     // Repaints the grid, puts the unmarked picture back and marks every
     // point of the table on it.
-    void RedrawImagePoints();
+    void RedrawImagePoints() { RedrawPoints(); }
 
 public slots:
-    void Iniziacollimazione1Click();
-    void Registrapunto1Click();
-    void Eliminapunto1Click();
-    void Editapunto1Click();
-    void Resettabella1Click();
+    void Iniziacollimazione1Click() override;
+    void Resettabella1Click() override;
     void Disegnapunti1Click();
     void Esci1Click();
-    void StringGrid1MouseDown(Qt::MouseButton button);
 
-private:
+protected:
     // False (and the text in main panel 6) when no image is loaded.
-    bool ImageLoaded(const QString& missingText) const;
+    bool Ready(const QString& lead) const override;
+    RadioButton* CollimationMode() const override;
+    void AppendPending(const std::string& name) override;
+    void RestorePicture() override;
+    void DrawPoints() override;
 };

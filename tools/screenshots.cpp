@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMdiSubWindow>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTest>
@@ -33,6 +32,7 @@
 #include "rectify/u_rapporto.h"
 #include "rectify/u_scala.h"
 #include "samples/facade.h"
+#include "samples/facade_clicks.h"
 #include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
@@ -56,23 +56,6 @@ void Trigger(const char* action) { FormPrincipale->Action(action)->trigger(); }
 void Load(const QString& path, const char* action) {
     DialogSeam::PresetFileName(path);
     Trigger(action);
-}
-
-void Send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
-// A left press and release on a picture at pixel p, the pointer moved there first.
-void Press(QWidget* picture, QPoint p) {
-    Send(picture, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
-    Send(picture, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-    Send(picture, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
-}
-
-QPoint Seen(long double X, long double Y) {
-    const PlanePoint p = ObjectToImage(X, Y).value_or(PlanePoint{0, 0});
-    return {int(std::lround(double(p.x))), int(std::lround(double(p.y)))};
 }
 
 void Maximize(QWidget* window) {
@@ -148,7 +131,7 @@ void ScaleScene() {
     FormTabPar->hide();
     Trigger("Selezionaarearicampionamento1");
     for (const auto& [X, Y] : {std::pair{1, 1}, {19, 1}, {19, 11}, {1, 11}})
-        Press(ImageWindow->Image1, Seen(X, Y));
+        Click(ImageWindow->Image1, Seen(X, Y));
     Trigger("Vek2");
     Type(FormScala->Edit1, "0.01");
     Trigger("Visualizzaverticiarea2");
@@ -177,13 +160,13 @@ void RectifiedScene() {
     Rectify();
     auto* window = static_cast<TFormCorretta*>(RectifiedWindow);
     Trigger("Calcoladistanza2");
-    Press(window->Image1, OnRectified(6.0, 4.4));
-    Press(window->Image1, OnRectified(12.0, 2.4));
+    Click(window->Image1, OnRectified(6.0, 4.4));
+    Click(window->Image1, OnRectified(12.0, 2.4));
     Trigger("Disegnapunti1");
     FormTabPtiDxf->Command("Iniziacollimazione1")->trigger();
     for (const auto& [name, X, Y] :
          {std::tuple{"8", 6.0, 4.4}, {"3", 8.0, 1.6}, {"4", 12.0, 2.4}}) {
-        Press(window->Image1, OnRectified(X, Y));
+        Click(window->Image1, OnRectified(X, Y));
         FormTabPtiDxf->Edit1->setText(name);
         FormTabPtiDxf->Command("Registrapunto1")->trigger();
     }
@@ -212,8 +195,8 @@ void Lines() {
         for (const QByteArray& row : rows) {
             const QList<QByteArray> f = row.simplified().split(' ');
             if (f.size() != 5 || !f[0].startsWith(family)) continue;
-            Press(ImageWindow->Image1, {f[1].toInt(), f[2].toInt()});
-            Press(ImageWindow->Image1, {f[3].toInt(), f[4].toInt()});
+            Click(ImageWindow->Image1, {f[1].toInt(), f[2].toInt()});
+            Click(ImageWindow->Image1, {f[3].toInt(), f[4].toInt()});
         }
     }
     FormGeom->Command("Calcolopuntidifuga1")->trigger();
@@ -233,17 +216,17 @@ void RatioScene() {
     FormTabPar->hide();
     Trigger("Selezionaarearicampionamento1");
     for (const auto& [X, Y] : {std::pair{1, 1}, {19, 1}, {19, 11}, {1, 11}})
-        Press(ImageWindow->Image1, Seen(X, Y));
+        Click(ImageWindow->Image1, Seen(X, Y));
     FormLimiti->hide();
     Trigger("Vek2");
     FormRapporto->Edit1->setText("20");
     FormRapporto->Edit3->setText("12");
     FormRapporto->Command("Misuralarghezza1")->trigger();
-    Press(ImageWindow->Image1, Seen(0, 0));
-    Press(ImageWindow->Image1, Seen(20, 0));
+    Click(ImageWindow->Image1, Seen(0, 0));
+    Click(ImageWindow->Image1, Seen(20, 0));
     FormRapporto->Command("Misuraaltezza1")->trigger();
-    Press(ImageWindow->Image1, Seen(0, 0));
-    Press(ImageWindow->Image1, Seen(0, 12));
+    Click(ImageWindow->Image1, Seen(0, 0));
+    Click(ImageWindow->Image1, Seen(0, 12));
     Type(FormRapporto->Edit6, "0.02");
     CentreOn(ImageWindow, Seen(10, 6));
 }
@@ -283,7 +266,7 @@ void MessageScene() {
 void QuestionScene() {
     ToolWindowsOpen();
     FormTabImm->Command("Iniziacollimazione1")->trigger();
-    Press(ImageWindow->Image1, Seen(10, 6));
+    Click(ImageWindow->Image1, Seen(10, 6));
     FormTabImm->Command("Registrapunto1")->trigger();
     Trigger("Chiudi1");
 }

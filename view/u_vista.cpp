@@ -153,11 +153,3 @@ void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour,
 long double DistanceBetween(long double x1, long double y1, long double x2, long double y2) {
     return std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
 }
-
-long double MinOfFour(long double a, long double b, long double c, long double d) {
-    return std::min({a, b, c, d});
-}
-
-long double MaxOfFour(long double a, long double b, long double c, long double d) {
-    return std::max({a, b, c, d});
-}

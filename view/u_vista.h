@@ -51,5 +51,3 @@ void DrawObjectPoints(IGrid& grid, ImageControl* image, const QColor& colour,
                       const RectifiedFrame& frame);
 
 long double DistanceBetween(long double x1, long double y1, long double x2, long double y2);
-long double MinOfFour(long double a, long double b, long double c, long double d);
-long double MaxOfFour(long double a, long double b, long double c, long double d);

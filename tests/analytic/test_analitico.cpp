@@ -298,11 +298,6 @@ TEST_P(AgainstQr, NoisyDataBothDirections) {
         const Agreement withToday = Agree(e->fit, TodaysRoute(*lists[dir]));
         EXPECT_LT(withQr.worst(n > 4), 1e-7L);
         EXPECT_LT(withToday.worst(n > 4), 1e-12L);
-        std::printf(
-            "[ measure  ] noisy %s n=%d: params %.3Lg, variances %.3Lg, residuals %.3Lg, "
-            "standardised %.3Lg, sigma0^2 %.6Lg; against the unconditioned solve %.3Lg\n",
-            dir == 0 ? "direct " : "inverse", n, withQr.params, withQr.variances, withQr.residuals,
-            withQr.standardised, e->fit.sigma0Squared, withToday.worst(true));
     }
 }
 
@@ -381,8 +376,6 @@ TEST_P(NationalGrid, DirectDirectionMapsExactly) {
     expected.R = local.standardised;
     expected.s2 = local.sigma0Squared;
     const Agreement a = Agree(far, expected);
-    std::printf("[ measure  ] direct, offset %.3Lg / %.3Lg: against the mapped local %.3Lg\n", o.X0,
-                o.Y0, a.worst(true));
     EXPECT_LT(a.worst(true), 1e-9L);
 }
 
@@ -394,10 +387,6 @@ TEST_P(NationalGrid, InverseDirectionAgreesWithQuadPrecision) {
     const Offset o = GetParam();
     const auto noisy = Swapped(*Facade(true, o));
     const Agreement a = Agree(Fit(*noisy), SolveByQr<__float128>(*noisy, kPoints));
-    std::printf(
-        "[ measure  ] inverse, offset %.3Lg / %.3Lg: against quad precision %.3Lg (params "
-        "%.3Lg, variances %.3Lg, sigma0^2 %.3Lg, residuals %.3Lg, standardised %.3Lg)\n",
-        o.X0, o.Y0, a.worst(true), a.params, a.variances, a.sigma0, a.residuals, a.standardised);
     EXPECT_LT(a.worst(true), 1e-9L);
 
     // The oblique view, and a frontal one (no perspective), whose denominator
@@ -523,6 +512,17 @@ GridCells UnionOf(const ControlPointList& list, int n) {
     return uni;
 }
 
+// A union table of rows of texts: name, x, y, X, Y.
+GridCells UnionOfTexts(std::initializer_list<std::array<const char*, 5>> rows) {
+    GridCells uni(6, 500);
+    int r = 0;
+    for (const auto& row : rows) {
+        ++r;
+        for (int c = 0; c < 5; ++c) uni.SetCell(c, r, row[c]);
+    }
+    return uni;
+}
+
 std::vector<std::string> Column(const IGrid& g, int col) {
     std::vector<std::string> out;
     for (int r = 1; r <= CountPoints(g); ++r) out.push_back(g.Cell(col, r));
@@ -540,13 +540,10 @@ struct CommandRun {
 
 TEST(EstimationCommand, KnownSmallCaseTexts) {
     // Image square of 100 pixels to an object square of 10 m at (0.5, 0.25).
-    GridCells uni(6, 500);
-    const char* rows[4][5] = {{"a", "0", "0", "0.5", "0.25"},
-                              {"b", "100", "0", "10.5", "0.25"},
-                              {"c", "100", "100", "10.5", "10.25"},
-                              {"d", "0", "100", "0.5", "10.25"}};
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 5; ++c) uni.SetCell(c, r + 1, rows[r][c]);
+    const GridCells uni = UnionOfTexts({{"a", "0", "0", "0.5", "0.25"},
+                                        {"b", "100", "0", "10.5", "0.25"},
+                                        {"c", "100", "100", "10.5", "10.25"},
+                                        {"d", "0", "100", "0.5", "10.25"}});
 
     CommandRun direct(uni);
     ASSERT_EQ(direct.outcome.status, EstimationStatus::Ok);
@@ -700,13 +697,10 @@ TEST_F(Refusal, TooFewPoints) {
 }
 
 TEST_F(Refusal, Singular) {
-    GridCells uni(6, 500);
-    const char* rows[4][5] = {{"1", "100", "100", "2", "3"},
-                              {"2", "1900", "1450", "18", "4"},
-                              {"3", "3700", "2800", "30", "20"},
-                              {"4", "300", "2500", "1", "19"}};
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 5; ++c) uni.SetCell(c, r + 1, rows[r][c]);
+    const GridCells uni = UnionOfTexts({{"1", "100", "100", "2", "3"},
+                                        {"2", "1900", "1450", "18", "4"},
+                                        {"3", "3700", "2800", "30", "20"},
+                                        {"4", "300", "2500", "1", "19"}});
     ExpectRefused(uni, EstimationStatus::Singular);
     ExpectRefused(uni, EstimationStatus::Singular, true);
 }

@@ -124,6 +124,8 @@ TEST_F(Look, NoticeOpensOverTheMainWindowAndStaysWhereItIs) {
     FormAvviso->move(5, 5);
     ShowNotice("6");
     EXPECT_EQ(FormAvviso->pos(), QPoint(5, 5));
+    QTest::keyClick(FormAvviso, Qt::Key_Escape);
+    EXPECT_FALSE(FormAvviso->isVisible());
     // Unplaced windows open centred over the main window too.
     main_->Action("Residui2")->trigger();
     EXPECT_TRUE(frame.contains(FormTabRes->frameGeometry()));

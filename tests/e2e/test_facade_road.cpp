@@ -24,7 +24,7 @@
 #include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
-#include "tests/e2e/facade_clicks.h"
+#include "tests/e2e/facade_road.h"
 #include "tests/gui_fixture.h"
 #include "view/u_immagine.h"
 #include "view/u_limiti.h"

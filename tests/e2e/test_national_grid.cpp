@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,7 +27,7 @@
 #include "tables/u_stringhe.h"
 #include "tables/u_tabfot.h"
 #include "tables/u_tabimm.h"
-#include "tests/e2e/facade_clicks.h"
+#include "tests/e2e/facade_road.h"
 #include "tests/grid_shift.h"
 #include "tests/gui_fixture.h"
 #include "view/u_immagine.h"
@@ -232,10 +231,6 @@ TEST_F(NationalGridRoad, ShiftedObjectsGiveTheSamePictureAndShiftedCoordinates) 
              Interpolation::Bilinear);
     const auto [movedWorst, movedOverOne] =
         Difference(AdoptRaster(std::move(moved)), local.picture);
-    std::printf(
-        "[ measure  ] national grid: picture differs by %d at most, by more than 1 at %d "
-        "pixels; with the local model moved, by %d\n",
-        worst, overOne, movedWorst);
     EXPECT_LE(movedWorst, 1);
 
     const long double along[2] = {kEast, kNorth};

@@ -17,7 +17,7 @@
 #include "rectify/u_corretta.h"
 #include "rectify/u_rapporto.h"
 #include "tables/u_stringhe.h"
-#include "tests/e2e/facade_clicks.h"
+#include "tests/e2e/facade_road.h"
 #include "tests/gui_fixture.h"
 #include "view/u_immagine.h"
 #include "view/u_limiti.h"

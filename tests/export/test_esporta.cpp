@@ -53,26 +53,20 @@ Raster ThreeByTwo() {
 }  // namespace
 
 TEST(Report, NineLinesForEitherMethod) {
-    RectifiedReportInputs analytic;
-    analytic.method = RectificationMethod::Analytic;
-    analytic.bmpPath = "/dati/facciata.bmp";
-    analytic.xin = "150.000", analytic.yin = "230.000";
-    analytic.xfin = "155.000", analytic.yfin = "226.000";
-    analytic.sizePixels = "500 x 400", analytic.sizeCm = "12.700 x 10.160";
-    analytic.resolutionDpi = "254", analytic.pixelSize = "0.010";
-    EXPECT_EQ(RectifiedReportText(analytic), Golden("report_analytic.txt"));
+    using M = RectificationMethod;
+    const std::pair<RectifiedReportInputs, const char*> cases[] = {
+        {{M::Analytic, "/dati/facciata.bmp", "150.000", "230.000", "155.000", "226.000", "", "",
+          "500 x 400", "12.700 x 10.160", "254", "0.010"},
+         "report_analytic.txt"},
+        {{M::Geometric, "/dati/parete.bmp", "ignored", "ignored", "", "", "5.000", "2.000",
+          "500 x 200", "5.000 x 2.000", "254.000", "0.01"},
+         "report_geometric.txt"},
+    };
+    for (const auto& [in, golden] : cases) EXPECT_EQ(RectifiedReportText(in), Golden(golden));
 
-    RectifiedReportInputs geometric;
-    geometric.method = RectificationMethod::Geometric;
-    geometric.bmpPath = "/dati/parete.bmp";
-    geometric.xin = "ignored", geometric.yin = "ignored";
-    geometric.width = "5.000", geometric.height = "2.000";
-    geometric.sizePixels = "500 x 200", geometric.sizeCm = "5.000 x 2.000";
-    geometric.resolutionDpi = "254.000", geometric.pixelSize = "0.01";
-    EXPECT_EQ(RectifiedReportText(geometric), Golden("report_geometric.txt"));
-
-    geometric.method = RectificationMethod::None;
-    EXPECT_EQ(RectifiedReportText(geometric), "Dati immagine raddrizzata:  /dati/parete.bmp\r\n");
+    RectifiedReportInputs none = cases[1].first;
+    none.method = M::None;
+    EXPECT_EQ(RectifiedReportText(none), "Dati immagine raddrizzata:  /dati/parete.bmp\r\n");
 }
 
 TEST(Report, NameTakesTheBitmapsPlaceWithTxt) {

@@ -161,12 +161,12 @@ TEST_F(ExportRun, DxfTableRegistersEditsDeletesMarksAndSaves) {
     EXPECT_TRUE(CrossAt(200, 300, colour));
     EXPECT_EQ(CleanRectified.pixel(92, 200), kGround);
 
-    // Edit: a press on row 1 fills the fields, "Registra punto" writes them back.
+    // Edit: a press on row 1 fills the fields, Return writes them back.
     Table("Editapunto1");
     PressTableRow(1);
     EXPECT_EQ(FormTabPtiDxf->Edit2->text(), "150.000");
     FormTabPtiDxf->Edit2->setText("175.000");  // column 150
-    Table("Registrapunto1");
+    QTest::keyClick(FormTabPtiDxf->Edit2, Qt::Key_Return);
     EXPECT_FALSE(main_->rb_edita->Checked());
     EXPECT_EQ(Cell(1, 1), "175.000");
     EXPECT_TRUE(CrossAt(150, 200, colour));

@@ -1,5 +1,7 @@
 // The parallel-lines window: line entry by clicks, deletion, family resets,
 // vanishing points and parameters with their refusals.
+#include <array>
+
 #include "analytic/u_tabrpar.h"
 #include "app/u_avviso.h"
 #include "tables/u_omnia.h"
@@ -24,7 +26,24 @@ QString Row(const StringGrid& g, int r) {
 
 }  // namespace
 
-using ParallelLines = GeomRun;
+class ParallelLines : public GeomRun {
+protected:
+    using Ends = std::array<QPoint, 4>;  // two lines, first and second end each
+    // The worked example's horizontals.
+    static constexpr Ends kHorizontals{{{50, 450}, {600, 440}, {60, 200}, {590, 215}}};
+    // The ground picture, two verticals and two horizontals entered, then
+    // "Calcolo punti di fuga".
+    void VanishingPointsOf(const Ends& vertical, const Ends& horizontal = kHorizontals) {
+        OpenPicture(Ground());
+        Command("Rettevertivali1");
+        Line(vertical[0], vertical[1]);
+        Line(vertical[2], vertical[3]);
+        Command("Retteorizzontali1");
+        Line(horizontal[0], horizontal[1]);
+        Line(horizontal[2], horizontal[3]);
+        Command("Calcolopuntidifuga1");
+    }
+};
 
 TEST_F(ParallelLines, LinesEnterByTwoClicksAndAFamilyStartsEmpty) {
     OpenPicture(Ground());
@@ -155,14 +174,7 @@ TEST_F(ParallelLines, VanishingPointsAreShownAndTheLinesProlonged) {
 // Nearly parallel verticals put their vanishing point far away: its
 // coordinates still show whole, side by side.
 TEST_F(ParallelLines, AFarVanishingPointShowsWhole) {
-    OpenPicture(Ground());
-    Command("Rettevertivali1");
-    Line({10, 470}, {11, 10});
-    Line({630, 470}, {631, 11});
-    Command("Retteorizzontali1");
-    Line({50, 450}, {600, 440});
-    Line({60, 200}, {590, 215});
-    Command("Calcolopuntidifuga1");
+    VanishingPointsOf({{{10, 470}, {11, 10}, {630, 470}, {631, 11}}});
     ASSERT_GE(FormGeom->Edit2->text().size(), 12) << FormGeom->Edit2->text().toStdString();
     for (QLineEdit* e : {FormGeom->Edit1, FormGeom->Edit2})
         EXPECT_GE(e->width(), e->fontMetrics().horizontalAdvance(e->text()) + 8);
@@ -171,14 +183,7 @@ TEST_F(ParallelLines, AFarVanishingPointShowsWhole) {
 }
 
 TEST_F(ParallelLines, AParallelFamilyIsRefused) {
-    OpenPicture(Ground());
-    Command("Rettevertivali1");
-    Line({100, 400}, {100, 100});
-    Line({300, 400}, {300, 50});
-    Command("Retteorizzontali1");
-    Line({50, 450}, {600, 440});
-    Line({60, 200}, {590, 215});
-    Command("Calcolopuntidifuga1");
+    VanishingPointsOf({{{100, 400}, {100, 100}, {300, 400}, {300, 50}}});
     EXPECT_EQ(Panel(2), "Si è verificato un errore!");
     ASSERT_FALSE(DialogSeam::Messages().isEmpty());
     EXPECT_TRUE(DialogSeam::Messages().last().contains("verticali"));
@@ -188,15 +193,9 @@ TEST_F(ParallelLines, AParallelFamilyIsRefused) {
 }
 
 TEST_F(ParallelLines, ParallelChosenLinesRefuseTheParameters) {
-    OpenPicture(Ground());
     // The lowest horizontal and the leftmost vertical run side by side.
-    Command("Rettevertivali1");
-    Line({50, 300}, {250, 200});
-    Line({400, 300}, {420, 100});
-    Command("Retteorizzontali1");
-    Line({100, 400}, {300, 300});
-    Line({100, 200}, {300, 150});
-    Command("Calcolopuntidifuga1");
+    VanishingPointsOf({{{50, 300}, {250, 200}, {400, 300}, {420, 100}}},
+                      {{{100, 400}, {300, 300}, {100, 200}, {300, 150}}});
     ASSERT_TRUE(main_->cb_fughe->Checked());
     main_->cb_fot->SetChecked(true);
     Command("Calcoloparametri1");

@@ -202,12 +202,9 @@ TEST_F(DrawingTest, ObjectPointsMapFromTheLowerLeftCorner) {
     EXPECT_EQ(image.canvas().Pixel(25, 21), 0xFF0000u);
 }
 
-TEST(ViewHelpers, DistanceMinMaxAndNearest) {
+TEST(ViewHelpers, DistanceAndNearest) {
     EXPECT_EQ(DistanceBetween(1, 2, 4, 6), 5.0L);
     EXPECT_EQ(DistanceBetween(-3, 0, -3, 0), 0.0L);
-    EXPECT_EQ(MinOfFour(3, -1.5L, 7, 0), -1.5L);
-    EXPECT_EQ(MaxOfFour(3, -1.5L, 7, 0), 7.0L);
-    EXPECT_EQ(MaxOfFour(-4, -3, -2, -9), -2.0L);
     EXPECT_EQ(Nearest(2.5), 2);
     EXPECT_EQ(Nearest(3.5), 4);
     EXPECT_EQ(Nearest(-2.5), -2);

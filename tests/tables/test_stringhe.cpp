@@ -32,17 +32,8 @@ TEST(SplitFields, RunsOfBlanksSeparateAndTabsStayInside) {
     EXPECT_EQ(f[9], "10");
 }
 
-TEST(SmallStringRoutines, TrimSplitReplace) {
-    EXPECT_EQ(TrimLeadingBlanks("  \tx "), "\tx ");
+TEST(SmallStringRoutines, TrimAndNormalize) {
     EXPECT_EQ(TrimTrailingChar("ab;;;", ';'), "ab");
-    std::string head, rest;
-    SplitAtChar("ab;cd;ef", ';', head, rest);
-    EXPECT_EQ(head, "ab");
-    EXPECT_EQ(rest, "cd;ef");
-    SplitAtChar("abc", ';', head, rest);
-    EXPECT_EQ(head, "abc");
-    EXPECT_EQ(rest, "");
-    EXPECT_EQ(ReplaceChar("1,2,3", ',', '.'), "1.2.3");
     EXPECT_EQ(NormalizeDecimalText("12,5,3"), "12.5,3");
 }
 

@@ -84,6 +84,29 @@ TEST_F(ImageTable, CollimationRegistersNumberedPointsAndMarksThem) {
     EXPECT_EQ(Cell(0, 3), "");
 }
 
+// Return, as the user's keys send it: on the picture just clicked, or in
+// the table's fields, it registers the pending point; outside collimation it
+// registers nothing.
+TEST_F(ImageTable, ReturnOnThePictureOrInTheTableRegistersThePendingPoint) {
+    OpenPicture();
+    main_->Action("Visualizza6")->trigger();
+    Command("Iniziacollimazione1");
+    PressImage(40, 30);
+    QTest::keyClick(ImageWindow, Qt::Key_Return);
+    PressImage(120, 90);
+    QTest::keyClicks(FormTabImm->Edit1, "a");
+    QTest::keyClick(FormTabImm->Edit1, Qt::Key_Enter);
+    EXPECT_EQ(Cell(0, 1), "1");
+    EXPECT_EQ(Cell(1, 1), "40");
+    EXPECT_EQ(Cell(0, 2), "2a");
+    EXPECT_EQ(Cell(2, 2), "90");
+    EXPECT_TRUE(CrossAt(120, 90, main_->ColorDialog1.Color));
+    main_->rb_collima->SetChecked(false);
+    QTest::keyClick(FormTabImm->Edit2, 'X');
+    QTest::keyClick(ImageWindow, Qt::Key_Return);
+    EXPECT_EQ(Cell(0, 3), "");
+}
+
 TEST_F(ImageTable, NextNameCountsOnFromTheLeadingDigits) {
     OpenPicture();
     Command("Iniziacollimazione1");

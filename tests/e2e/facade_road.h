@@ -1,11 +1,9 @@
-// The sample facade's files, the clicks a surveyor makes on its photograph
-// and on the rectified picture, and the comparison of a rectified picture
-// with the facade's true painted texture, shared by the end-to-end roads.
+// What the end-to-end roads on the sample facade share: its files, the
+// collimation of its targets, and the comparison of a rectified picture with
+// the facade's true painted texture.
 #pragma once
 
-#include <QApplication>
 #include <QImage>
-#include <QMouseEvent>
 #include <QString>
 #include <QTest>
 #include <array>
@@ -16,31 +14,11 @@
 #include "app/u_principale.h"
 #include "platform/dialogs.h"
 #include "samples/facade.h"
+#include "samples/facade_clicks.h"
 #include "tables/u_tabimm.h"
 #include "view/u_immagine.h"
 
 inline QString Sample(const char* name) { return QString(VEK_SAMPLES_DIR) + "/" + name; }
-
-// The photograph pixel nearest to where the camera saw an object point.
-inline QPoint Seen(long double X, long double Y) {
-    const std::optional<PlanePoint> p = ObjectToImage(X, Y);
-    return p ? QPoint(int(std::lround(double(p->x))), int(std::lround(double(p->y)))) : QPoint();
-}
-
-// The pointer's move reaches the picture itself, wherever the window
-// system's cursor is.
-inline void MoveTo(QWidget* picture, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(picture->mapToGlobal(p)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(picture, &move);
-}
-
-// A left click on a picture, the pointer moved there first.
-inline void Click(QWidget* picture, QPoint p) {
-    MoveTo(picture, p);
-    QTest::mousePress(picture, Qt::LeftButton, {}, p);
-    QTest::mouseRelease(picture, Qt::LeftButton, {}, p);
-}
 
 // A left click on the source image window.
 inline void Click(QPoint p) { Click(ImageWindow->Image1, p); }
