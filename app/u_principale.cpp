@@ -39,7 +39,10 @@ TFormPrincipale::TFormPrincipale(QWidget* parent)
           "All (*.jpg;*.bmp;*.png;*.tif)|*.jpg;*.bmp;*.png;*.tif;*.tiff|JPEG Image File "
           "(*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|PNG Image File (*.png)|*.png|TIFF Image File "
           "(*.tif)|*.tif;*.tiff"),
-      SavePictureDialog1(FileDialog::Save, "Bitmaps (*.bmp)|*.bmp", ".bmp", "bmp"),
+      SavePictureDialog1(FileDialog::Save,
+                         "Bitmaps (*.bmp)|*.bmp|PNG (*.png)|*.png|TIFF (*.tif)|*.tif|"
+                         "GeoTIFF (*.tif)|*.tif",
+                         ".bmp", "bmp"),
       ColorDialog1(Qt::red) {
     setObjectName("FormPrincipale");
     setWindowTitle("  Vek");

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <array>
+#include <optional>
 
+#include "export/u_scrivitiff.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/statusbar.h"
@@ -16,6 +18,7 @@ class TFormGeoreferenzia : public ToolWindow {
 public:
     explicit TFormGeoreferenzia(QWidget* parent = nullptr);
     QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6;  // lines 1 to 6 of the file
+    QLineEdit* Edit7;  // "Codice EPSG" of a GeoTIFF; empty: no reference system
     StatusBar* StatusBar1;
     FileDialog SaveDialog1;
 
@@ -25,6 +28,12 @@ public:
     // object height in the main window's Edit6.
     void ProposeWorldFile();
 
+    // The placement of a rectified picture saved as GeoTIFF: the six lines
+    // (proposed first when one is empty) and the EPSG code. A line that is no
+    // number or a code that is not a whole positive number gets a message
+    // box, and the answer is empty.
+    std::optional<GeoTiffPlacement> PlacementForGeoTiff();
+
 public slots:
     // A cancelled dialog writes nothing; a failed write gets a message box.
     void Salvafilegeo1Click();
@@ -32,4 +41,7 @@ public slots:
 
 private:
     std::array<QLineEdit*, 6> Lines() const { return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6}; }
+    // The six lines with a typed comma made a point; false, after a message
+    // box naming the line, when one is not a number.
+    bool ReadLines(WorldFileLines& lines);
 };

@@ -5,6 +5,7 @@
 
 #include "app/u_forms.h"
 #include "app/u_principale.h"
+#include "export/u_georeferenzia.h"
 #include "platform/dialogs.h"
 #include "platform/fileio.h"
 #include "platform/imagecontrol.h"
@@ -58,15 +59,34 @@ RectifiedReportInputs RectifiedReportFromWindows(const std::string& bmpPath) {
     return in;
 }
 
+PictureFileFormat PictureFormatOfFilter(int filterIndex) {
+    switch (filterIndex) {
+        case 2:
+            return PictureFileFormat::Png;
+        case 3:
+            return PictureFileFormat::Tiff;
+        case 4:
+            return PictureFileFormat::GeoTiff;
+        default:
+            return PictureFileFormat::Bmp;
+    }
+}
+
 bool SaveRectifiedPicture(FileDialog& dialog, const QImage& clean, ImageControl* shown,
                           QWidget* parent) {
     if (!dialog.Execute(parent)) return false;
     const QString name = dialog.FileName;
     if (name.isEmpty() || name == ".bmp") return false;
+    const PictureFileFormat format = PictureFormatOfFilter(dialog.FilterIndex);
+    std::optional<GeoTiffPlacement> place;
+    if (format == PictureFileFormat::GeoTiff) {
+        place = FormGeoreferenzia->PlacementForGeoTiff();
+        if (!place) return false;
+    }
     const std::string path = name.toStdString();
     const Raster picture = ToRaster(clean);
-    const RectifiedSaveResult saved =
-        SaveRectifiedImage(path, picture, RectifiedReportText(RectifiedReportFromWindows(path)));
+    const RectifiedSaveResult saved = SaveRectifiedImage(
+        path, picture, RectifiedReportText(RectifiedReportFromWindows(path)), format, place);
     if (!saved.Ok()) {
         ShowFileWriteError(parent, saved.write, saved.failedPath);
         return false;

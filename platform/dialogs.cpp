@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
+#include <algorithm>
 #include <deque>
 
 namespace {
@@ -15,6 +16,7 @@ struct Answer {
     enum Kind { Cancel, Name, Colour, Yes, No } kind;
     QString name;
     QColor colour;
+    int filter = 1;
 };
 bool automatic = false;
 std::deque<Answer> presets;
@@ -33,7 +35,9 @@ bool TakePreset(Answer& a) {
 namespace DialogSeam {
 void SetAutomatic(bool on) { automatic = on; }
 bool Automatic() { return automatic; }
-void PresetFileName(const QString& name) { presets.push_back({Answer::Name, name, {}}); }
+void PresetFileName(const QString& name, int filterIndex) {
+    presets.push_back({Answer::Name, name, {}, filterIndex});
+}
 void PresetCancel() { presets.push_back({Answer::Cancel, {}, {}}); }
 void PresetColor(const QColor& c) { presets.push_back({Answer::Colour, {}, c}); }
 void PresetAnswer(bool yes) { presets.push_back({yes ? Answer::Yes : Answer::No, {}, {}}); }
@@ -103,18 +107,38 @@ QString ToQtFilter(const QString& filter) {
     return out.join(";;");
 }
 
+namespace {
+// The extension of the first pattern of filter `index` (1-based): "png" for
+// "PNG (*.png)|*.png"; empty for "*.*" or beyond the list.
+QString FilterExtension(const QString& filter, int index) {
+    const QStringList parts = filter.split('|');
+    const int at = 2 * (index - 1) + 1;
+    if (index < 1 || at >= parts.size()) return {};
+    const QString first = parts[at].split(';').first().trimmed();
+    if (!first.startsWith("*.") || first.mid(2).contains('*')) return {};
+    return first.mid(2);
+}
+}  // namespace
+
 FileDialog::FileDialog(Kind k, QString filter, QString fileName, QString defaultExt)
     : kind(k),
       Filter(std::move(filter)),
       FileName(std::move(fileName)),
       DefaultExt(std::move(defaultExt)) {}
 
+QString FileDialog::SuffixFor(int filterIndex) const {
+    const QString ext = kind == Save ? FilterExtension(Filter, filterIndex) : QString();
+    return ext.isEmpty() ? DefaultExt : ext;
+}
+
 bool FileDialog::Execute(QWidget* parent) {
     QString chosen;
     Answer preset;
+    int filterIndex = FilterIndex;
     if (TakePreset(preset)) {
         if (preset.kind != Answer::Name) return false;
         chosen = preset.name;
+        filterIndex = preset.filter;
     } else if (DialogSeam::Automatic()) {
         return false;
     } else {
@@ -124,14 +148,24 @@ bool FileDialog::Execute(QWidget* parent) {
         dlg.setOption(QFileDialog::HideNameFilterDetails);
         dlg.setAcceptMode(kind == Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(kind == Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        if (!DefaultExt.isEmpty()) dlg.setDefaultSuffix(DefaultExt);
+        const QStringList filters = ToQtFilter(Filter).split(";;");
+        const auto suffixFor = [&](int index) { return SuffixFor(index); };
+        if (FilterIndex >= 1 && FilterIndex <= filters.size())
+            dlg.selectNameFilter(filters[FilterIndex - 1]);
+        if (!suffixFor(FilterIndex).isEmpty()) dlg.setDefaultSuffix(suffixFor(FilterIndex));
+        QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& f) {
+            dlg.setDefaultSuffix(suffixFor(int(filters.indexOf(f)) + 1));
+        });
         dlg.selectFile(QFileInfo(FileName).fileName());
         if (ExecOnTop(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
         chosen = dlg.selectedFiles().first();
+        filterIndex = std::max(1, int(filters.indexOf(dlg.selectedNameFilter())) + 1);
     }
     if (chosen.isEmpty()) return false;
-    if (!DefaultExt.isEmpty() && QFileInfo(chosen).suffix().isEmpty()) chosen += "." + DefaultExt;
+    if (QFileInfo(chosen).suffix().isEmpty() && !SuffixFor(filterIndex).isEmpty())
+        chosen += "." + SuffixFor(filterIndex);
     FileName = chosen;
+    FilterIndex = filterIndex;
     return true;
 }
 

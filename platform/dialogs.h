@@ -14,12 +14,14 @@ namespace DialogSeam {
 // boxes are only recorded. Tests switch it on.
 void SetAutomatic(bool on);
 bool Automatic();
-void PresetFileName(const QString& name);  // next file dialog answers this name
-void PresetCancel();                       // next file or colour dialog is cancelled
-void PresetColor(const QColor& c);         // next colour dialog answers this colour
-void PresetAnswer(bool yes);               // next question is answered Yes or No
-QStringList& Messages();                   // every message box text, in order
-QStringList& Questions();                  // every question asked, in order
+// The next file dialog answers this name, with the filter of that index
+// (1-based, as FileDialog::FilterIndex) chosen.
+void PresetFileName(const QString& name, int filterIndex = 1);
+void PresetCancel();                // next file or colour dialog is cancelled
+void PresetColor(const QColor& c);  // next colour dialog answers this colour
+void PresetAnswer(bool yes);        // next question is answered Yes or No
+QStringList& Messages();            // every message box text, in order
+QStringList& Questions();           // every question asked, in order
 void ClearPresets();
 }  // namespace DialogSeam
 
@@ -36,6 +38,13 @@ public:
     QString Filter;
     QString FileName;
     QString DefaultExt;
+    // The filter chosen, 1 for the first; the dialog opens with it. A name
+    // typed without an extension gets, in a save dialog, the chosen filter's
+    // (its first pattern's, when that names one), else DefaultExt.
+    int FilterIndex = 1;
+
+private:
+    QString SuffixFor(int filterIndex) const;
 };
 
 class ColorDialog {

@@ -314,6 +314,35 @@ TEST_F(ExportRun, SalvaWritesTheCleanBitmapAndTheReportOfEitherMethod) {
     EXPECT_TRUE(DialogSeam::Messages().isEmpty());
 }
 
+// The dialog's file type chooses the format and completes a bare name; a
+// GeoTIFF takes its placement from the georeferencing window, proposing it
+// when empty, and a bad EPSG code stops the save with a message.
+TEST_F(ExportRun, SalvaWritesTheFormatOfTheChosenFileType) {
+    ShowRectified(3, 2);
+    Analytic("150.000", "230.000", "155.000", "226.000", "0.010");
+    const QByteArray signatures[] = {"BM", "\x89PNG", "II*"};
+    for (int filter = 1; filter <= 4; ++filter) {
+        const QString base = QString("foto%1").arg(filter);
+        DialogSeam::PresetFileName(PathOf(base), filter);
+        main_->Action("Salva4")->trigger();
+        const QString name = base + (filter == 1 ? ".bmp" : filter == 2 ? ".png" : ".tif");
+        EXPECT_TRUE(Read(name).startsWith(signatures[std::min(filter, 3) - 1])) << filter;
+        EXPECT_TRUE(
+            Read(base + ".txt").startsWith("Dati immagine raddrizzata:  " + PathOf(name).toUtf8()));
+    }
+    EXPECT_EQ(FormGeoreferenzia->Edit5->text(), "150.000");  // proposed for the GeoTIFF
+    EXPECT_NE(Read("foto4.tif"), Read("foto3.tif"));         // the tags
+    EXPECT_TRUE(DialogSeam::Messages().isEmpty());
+
+    FormGeoreferenzia->Edit7->setText("EPSG:3003");
+    DialogSeam::PresetFileName(PathOf("rifiutata.tif"), 4);
+    main_->Action("Salva4")->trigger();
+    ASSERT_EQ(DialogSeam::Messages().size(), 1);
+    EXPECT_TRUE(DialogSeam::Messages().first().contains("codice EPSG"));
+    EXPECT_FALSE(Files().contains("rifiutata.tif"));
+    EXPECT_FALSE(Files().contains("rifiutata.txt"));
+}
+
 // Each save aimed at a name that is a folder: the message names the file,
 // and no file, whole or partial, is left beside it.
 TEST_F(ExportRun, FailedWritesShowAMessageNamingTheFileAndLeaveNothing) {

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "export/u_salvacorretta.h"
@@ -85,6 +87,42 @@ TEST_F(DecodeTest, GeoTiffTagsReadThroughLibgeotiff) {
         GTIFFree(gtif);
         XTIFFClose(tif);
     }
+}
+
+// What gdalinfo prints of a file's geotransform (its origin and pixel size
+// lines) or, with `epsg`, of its EPSG identifiers.
+std::string GdalGeoreference(const std::string& path, bool epsg = false) {
+    std::string text;
+    if (std::FILE* p = popen(("gdalinfo '" + path + "' 2>/dev/null").c_str(), "r")) {
+        char line[512];
+        while (std::fgets(line, sizeof line, p)) {
+            const std::string l = line;
+            const bool geo = l.rfind("Origin", 0) == 0 || l.rfind("Pixel Size", 0) == 0;
+            if (epsg ? l.find("ID[\"EPSG\"") != std::string::npos : geo) text += l;
+        }
+        pclose(p);
+    }
+    return text;
+}
+
+// Where gdalinfo is installed, the GeoTIFF shows the geotransform of the
+// bitmap with its world file, and the EPSG code given.
+TEST_F(DecodeTest, GdalinfoReadsTheWorldFilesGeotransform) {
+    if (std::system("command -v gdalinfo >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "gdalinfo non installato: confronto saltato";
+    const Raster picture = Picture(8, 6);
+    ASSERT_TRUE(
+        SaveRectifiedImage(dir.File("a.tif"), picture, "", PictureFileFormat::GeoTiff, kPlace)
+            .Ok());
+    ASSERT_TRUE(SaveRectifiedImage(dir.File("a.bmp"), picture, "").Ok());
+    ASSERT_TRUE(
+        SaveWorldFile(dir.File("a.bpw"), {"0.01", "0.000", "0.000", "-0.01", "1.000", "11.000"})
+            .Ok());
+    const std::string bmp = GdalGeoreference(dir.File("a.bmp"));
+    EXPECT_NE(bmp.find("Origin"), std::string::npos) << bmp;
+    EXPECT_EQ(GdalGeoreference(dir.File("a.tif")), bmp);
+    EXPECT_NE(GdalGeoreference(dir.File("a.tif"), true).find("ID[\"EPSG\",32632]"),
+              std::string::npos);
 }
 
 TEST(EpsgCodeTest, WholePositiveNumbersOnly) {

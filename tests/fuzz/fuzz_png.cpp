@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return (uint32_t(data[at]) << 24) | (data[at + 1] << 16) | (data[at + 2] << 8) |
                    data[at + 3];
         };
-        if (static_cast<long long>(be32(16)) * be32(20) > fuzz::kMaxFuzzPixels) return 0;
+        if (static_cast<double>(be32(16)) * be32(20) > fuzz::kMaxFuzzPixels) return 0;
     }
     fuzz::OpenAndCheck(fuzz::WriteScratch(".png", data, size));
     return 0;
