@@ -397,6 +397,20 @@ EstimationStatus EstimateProjective(const ControlPointList& list, ProjectiveEsti
     return consistent ? EstimationStatus::Ok : EstimationStatus::Singular;
 }
 
+std::optional<PlanePoint> ProjectiveFit::Apply(long double x, long double y) const {
+    if (withLens && !lensOnOutput) {
+        const std::optional<PlanePoint> u = lens.Undistort({x, y});
+        if (!u) return std::nullopt;
+        x = u->x;
+        y = u->y;
+    }
+    const std::optional<PlanePoint> q = transform.Apply(x, y);
+    if (!q || !withLens || !lensOnOutput) return q;
+    const PlanePoint seen = lens.Distort(*q);
+    if (!std::isfinite(seen.x) || !std::isfinite(seen.y)) return std::nullopt;
+    return seen;
+}
+
 EstimationStatus FillEstimationTables(const ControlPointList& list, const ProjectiveFit& fit,
                                       IGrid& residuals, IGrid& parameters,
                                       std::string& unitVarianceText) {
@@ -404,7 +418,7 @@ EstimationStatus FillEstimationTables(const ControlPointList& list, const Projec
     {
         FpGuard guard;
         for (int k = 1;; ++k) {
-            const std::optional<PlanePoint> q = fit.transform.Apply(list[k - 1].x, list[k - 1].y);
+            const std::optional<PlanePoint> q = fit.Apply(list[k - 1].x, list[k - 1].y);
             if (!q) return EstimationStatus::FloatingPointFault;
             rows.push_back(*q);
             if (k == MaxAdjustedPoints || list[k].Name.empty()) break;
@@ -431,6 +445,17 @@ EstimationStatus FillEstimationTables(const ControlPointList& list, const Projec
         parameters.SetCell(1, i, FormatFixed(fit.transform.P(i), 20, 10));
         parameters.SetCell(2, i, FormatFixed(fit.covariance[i - 1][i - 1], 20, 10));
     }
+    if (fit.withLens) {
+        const int rows = ProjectiveUnknowns + LensUnknowns;
+        if (parameters.RowCount() <= rows) parameters.SetRowCount(rows + 1);
+        const long double k[LensUnknowns] = {fit.lens.k1, fit.lens.k2};
+        for (int i = 0; i < LensUnknowns; ++i) {
+            const int row = ProjectiveUnknowns + 1 + i;
+            parameters.SetCell(0, row, "k" + std::to_string(i + 1));
+            parameters.SetCell(1, row, FormatFixed(k[i], 20, 10));
+            parameters.SetCell(2, row, FormatFixed(fit.lensVariance[i], 20, 10));
+        }
+    }
     return EstimationStatus::Ok;
 }
 
@@ -451,7 +476,10 @@ EstimationOutcome ComputeParameters(const IGrid& uni, IGrid& residuals, IGrid& p
 
     auto e = std::make_unique<ProjectiveEstimation>();
     EstimationOutcome outcome;
-    outcome.status = AdjustProjective(*list, *e, options);
+    AdjustmentOptions o = options;
+    o.lensOnOutput = inverse;
+    outcome.points = CountControlPoints(*list);
+    outcome.status = AdjustProjective(*list, *e, o);
     if (outcome.status != EstimationStatus::Ok) return outcome;
     std::string text;
     outcome.status = FillEstimationTables(*list, e->fit, residuals, parameters, text);

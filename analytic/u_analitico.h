@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "analytic/u_distorsione.h"
 #include "analytic/u_matrici.h"
 #include "analytic/u_proiettiva.h"
 #include "platform/igrid.h"
@@ -19,6 +20,8 @@ constexpr int ControlPointCapacity = 500;  // records a list can hold
 constexpr int MaxAdjustedPoints = 150;     // records that enter the adjustment
 constexpr int ProjectiveUnknowns = 8;
 constexpr int MinControlPoints = 4;
+constexpr int LensUnknowns = 2;         // k1, k2
+constexpr int MinDistortionPoints = 6;  // control points the lens needs
 
 // A normal matrix is treated as singular when, for some unknown,
 // N[i][i] * Ninv[i][i] exceeds this: that unknown is then so nearly a
@@ -112,7 +115,17 @@ struct ProjectiveFit {
     std::vector<long double> standardised;    // R, in the same order
     long double sigma0Squared = 0;
     int unknowns = ProjectiveUnknowns;  // the redundancy is 2n - unknowns
-    int iterations = 0;  // Gauss-Newton steps taken; 0 for the linear estimate
+    int iterations = 0;                 // Gauss-Newton steps taken; 0 for the linear estimate
+    // With the lens adjusted: its k1, k2 and their variances, and the side it
+    // sits on (output: object -> image; input: image -> object).
+    bool withLens = false;
+    bool lensOnOutput = false;
+    RadialDistortion lens{};
+    std::array<long double, LensUnknowns> lensVariance{};
+
+    // The fitted model at an input point: the projective part alone, or with
+    // the lens on its side. nullopt where it has no finite value.
+    std::optional<PlanePoint> Apply(long double x, long double y) const;
 };
 
 // One step of iterative refinement of a solution of SolveLeastSquares with
@@ -137,16 +150,30 @@ struct ProjectiveEstimation {
     ProjectiveFit fit;            // mapped back to p1 .. p8
 };
 
-enum class EstimationStatus { Ok, TooFewPoints, Singular, FloatingPointFault, NotConverged };
+enum class EstimationStatus {
+    Ok,
+    TooFewPoints,
+    Singular,
+    FloatingPointFault,
+    NotConverged,
+    TooFewPointsForLens
+};
 
 constexpr int MaxAdjustmentIterations = 20;
 
 // How the commands estimate: by the iterated adjustment (the default) or by
 // the linear estimate alone, residuals of the linearised equations included,
 // exactly as before the iteration existed.
+// With radialDistortion, k1 and k2 of the lens (centre and half diagonal as
+// given, its k ignored) join the iterated adjustment; the lens sits on the
+// image side, the output in the inverse direction (lensOnOutput, set by the
+// commands) and the input in the direct one.
 struct AdjustmentOptions {
     bool linearOnly = false;
     int maxIterations = MaxAdjustmentIterations;
+    bool radialDistortion = false;
+    RadialDistortion lens{};
+    bool lensOnOutput = false;
 };
 
 // Visits rows 1, 2, ... of the union grid while column 1 is not empty; a row
@@ -224,6 +251,7 @@ EstimationStatus FillEstimationTables(const ControlPointList& list, const Projec
 
 struct EstimationOutcome {
     EstimationStatus status = EstimationStatus::Ok;
+    int points = 0;                // the points adjusted (or too few for the lens)
     std::string unitVarianceText;  // sigma0 squared, fixed with 10 decimals; empty on failure
     ProjectiveFit fit;             // meaningful only with Ok
 };

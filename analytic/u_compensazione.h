@@ -21,7 +21,10 @@ constexpr long double AdjustmentTolerance = 1e-12L;
 // standardised residuals v[i] / sqrt(Sv[i][i]) with Sv = sigma0^2 (I - J N^-1 J')
 // and Sp = sigma0^2 N^-1, J and N = J'J taken at the final iterate, and the
 // number of steps in e.fit.iterations (0 for the linear estimate).
+// With options.radialDistortion, k1 and k2 are unknowns 9 and 10, from 0,
+// u = 10, and e.fit carries the lens; TooFewPointsForLens below six points.
 // NotConverged when maxIterations steps leave the correction above the
-// tolerance; Singular and FloatingPointFault as for EstimateProjective.
+// tolerance (or a point cannot be freed of the lens); Singular and FloatingPointFault as for
+// EstimateProjective.
 EstimationStatus AdjustProjective(const ControlPointList& list, ProjectiveEstimation& e,
                                   const AdjustmentOptions& options);

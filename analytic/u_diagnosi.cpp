@@ -8,7 +8,7 @@
 OutlierTest TestOutliers(const ProjectiveFit& fit, long double limit) {
     OutlierTest t;
     const int n = static_cast<int>(fit.residuals.size()) / 2;
-    t.redundancy = 2 * n - fit.unknowns;
+    t.redundancy = 2 * n - fit.unknowns - (fit.withLens ? LensUnknowns : 0);
     t.flagged.assign(n, false);
     if (t.redundancy <= 0) return t;
     for (int k = 0; k < n; ++k) {
@@ -45,7 +45,7 @@ std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const Projectiv
         if (uni.Cell(2, r).empty() || uni.Cell(3, r).empty() || uni.Cell(4, r).empty()) continue;
         ControlPoint p = ReadUnionRow(uni, r);
         if (inverse) p = ControlPoint{p.Name, p.X, p.Y, p.x, p.y};
-        const std::optional<PlanePoint> q = t.Apply(p.x, p.y);
+        const std::optional<PlanePoint> q = fit.Apply(p.x, p.y);
         if (!q) return std::nullopt;
         CheckPoint c{p.Name, {p.X, p.Y}, *q, q->x - p.X, q->y - p.Y};
         if (!std::isfinite(c.resX) || !std::isfinite(c.resY)) return std::nullopt;

@@ -42,9 +42,10 @@ struct CheckPoints {
 };
 
 // Every row of the union grid marked "*" with all four coordinates, mapped by
-// t in the direction computed (inverse: object -> image). Nothing when a
-// point has no image under t.
-std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const Projective& t, bool inverse);
+// the fitted model (the lens included) in the direction computed (inverse: object -> image).
+// Nothing when a point has no image under t.
+std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const ProjectiveFit& fit,
+                                               bool inverse);
 
 // Below the adjusted rows of the residuals grid: a heading row, one row per
 // check point (name, computed x y, residuals x y) and a row with the rms in

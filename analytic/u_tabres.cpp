@@ -21,8 +21,14 @@
 #include "view/u_vista.h"
 
 namespace {
-QString EstimationFailureText(EstimationStatus status) {
+QString EstimationFailureText(EstimationStatus status, int points) {
     switch (status) {
+        case EstimationStatus::TooFewPointsForLens:
+            return QString(
+                       "La distorsione radiale (k1, k2) richiede almeno %1 punti: la tabella "
+                       "di unione ne ha %2 non esclusi.")
+                .arg(MinDistortionPoints)
+                .arg(points);
         case EstimationStatus::TooFewPoints:
             return "I punti della tabella di unione non determinano la trasformazione: "
                    "servono almeno quattro punti non esclusi.";
@@ -97,6 +103,12 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     StringGrid& uni = *FormTabFot->StringGrid1;
     StringGrid& par = *FormTabPar->StringGrid1;
     if (!PointCellsReadable(this, uni, {1, 2, 3, 4})) return std::nullopt;
+    if (FormOpzioni->cb_distorsione->Checked() && CleanBitmap.isNull()) {
+        ShowErrorBox(this,
+                     "La distorsione radiale si stima attorno al centro della fotografia: "
+                     "aprire prima la fotografia.");
+        return std::nullopt;
+    }
     ResetDiagnostics();
     const AdjustmentOptions options = FormOpzioni->Adjustment();
     const EstimationOutcome outcome =
@@ -108,7 +120,7 @@ std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
     FitToValues();
     FormTabPar->FitToValues();
     if (outcome.status != EstimationStatus::Ok) {
-        ShowErrorBox(this, EstimationFailureText(outcome.status));
+        ShowErrorBox(this, EstimationFailureText(outcome.status, outcome.points));
         return std::nullopt;
     }
     Edit1->setText(QString::fromStdString(outcome.unitVarianceText));
@@ -133,8 +145,7 @@ void TFormTabRes::ShowDiagnostics(const IGrid& uni, const EstimationOutcome& out
         }
         SetTestLine(QString::fromStdString(OutlierSummaryText(test, names, *limit)));
     }
-    if (const std::optional<CheckPoints> checks =
-            EvaluateCheckPoints(uni, fit.transform, inverse)) {
+    if (const std::optional<CheckPoints> checks = EvaluateCheckPoints(uni, fit, inverse)) {
         WriteCheckPoints(*checks, ResidualUnits(inverse), *StringGrid1);
         const int first = CountPoints(*StringGrid1) + 1;
         const int m = CheckPointCount(*StringGrid1);

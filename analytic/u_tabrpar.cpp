@@ -28,6 +28,10 @@ void TFormTabPar::ShowVariances(bool on) {
 }
 
 void TFormTabPar::FitToValues() {
+    // Rows 9 and 10 hold k1 and k2 when the lens was adjusted.
+    const bool lens = !StringGrid1->Cell(0, 9).empty();
+    StringGrid1->SetRowCount(lens ? 11 : 9);
+    resize(width(), lens ? 206 + 2 * 16 : 206);
     StringGrid1->FitColumnsToText();
     const bool variances = FormOpzioni && FormOpzioni->cb_varcovar->Checked();
     resize(std::max(width(), StringGrid1->WidthForColumns(variances ? 3 : 2)), height());

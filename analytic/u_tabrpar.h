@@ -1,4 +1,5 @@
-// The parameters window: p1..p8 with their variances.
+// The parameters window: p1..p8 (and k1, k2 when the lens is adjusted)
+// with their variances.
 #pragma once
 
 #include "platform/controls.h"

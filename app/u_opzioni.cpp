@@ -71,12 +71,15 @@ TFormOpzioni::TFormOpzioni(QWidget* parent) : ToolWindow("FormOpzioni", "Opzioni
     cb_lineare = new CheckBox("cb_lineare", Body());
     cb_lineare->setText("stima lineare senza iterazioni");
     cb_lineare->setGeometry(8, y, 250, 20);
-    resize(width(), height() + 28);
+    y += 28;
+    cb_distorsione = new CheckBox("cb_distorsione", Body());
+    cb_distorsione->setText("distorsione radiale (k1, k2)");
+    cb_distorsione->setGeometry(8, y, 250, 20);
     y += 28;
     Edit4 = MakeEdit("Edit4", Body());
     Edit4->setText("3.29");
     row("valore critico dei residui std.", Edit4);
-    resize(width(), height() + 28);
+    resize(width(), height() + 84);
     connect(cb_resstand, &QCheckBox::clicked, this, &TFormOpzioni::cb_resstandClick);
     connect(cb_varcovar, &QCheckBox::clicked, this, &TFormOpzioni::cb_varcovarClick);
     StatusBar1 = AddStatusBar({150});
@@ -119,8 +122,11 @@ std::optional<long double> TFormOpzioni::OutlierLimit() const {
 
 void TFormOpzioni::Chiudi1Click() { hide(); }
 
-AdjustmentOptions TFormOpzioni::Adjustment() const {
+AdjustmentOptions TFormOpzioni::Adjustment(bool upward) const {
     AdjustmentOptions o;
     o.linearOnly = cb_lineare->Checked();
+    o.radialDistortion = cb_distorsione->Checked() && !CleanBitmap.isNull();
+    if (o.radialDistortion)
+        o.lens = RadialDistortion::ForPhoto(CleanBitmap.width(), CleanBitmap.height(), upward);
     return o;
 }

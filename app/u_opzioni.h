@@ -21,14 +21,17 @@ public:
     QSpinBox* SpinEdit3;               // glide speed 1..50
     QLineEdit *Edit1, *Edit2, *Edit3;  // colour swatches
     CheckBox *cb_resstand, *cb_varcovar;
-    CheckBox* cb_lineare;  // "stima lineare senza iterazioni"
-    QLineEdit* Edit4;  // critical value of the standardised residuals' test
+    CheckBox* cb_lineare;      // "stima lineare senza iterazioni"
+    CheckBox* cb_distorsione;  // "distorsione radiale (k1, k2)"
+    QLineEdit* Edit4;          // critical value of the standardised residuals' test
     // Edit4 read as typed; nothing when it is not a positive number.
     std::optional<long double> OutlierLimit() const;
     StatusBar* StatusBar1;
 
-    // How the analytic estimations adjust, as the check boxes say now.
-    AdjustmentOptions Adjustment() const;
+    // How the analytic estimations adjust, as the check boxes say now; the
+    // lens about the centre of the open photograph (ordinates upwards for
+    // the area's extent).
+    AdjustmentOptions Adjustment(bool upward = false) const;
 
 public slots:
     void Edit1Click();

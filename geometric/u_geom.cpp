@@ -385,7 +385,7 @@ bool ComputeAreaExtent() {
         FormTabRes->ResetDiagnostics();
         const AnalyticExtentOutcome o = AnalyticAreaExtent(
             *FormTabFot->StringGrid1, *FormTabRes->StringGrid1, *FormTabPar->StringGrid1,
-            CleanBitmap.height(), c, FormOpzioni->Adjustment());
+            CleanBitmap.height(), c, FormOpzioni->Adjustment(true));
         FormTabRes->StringGrid1->Repaint();
         FormTabPar->StringGrid1->Repaint();
         FormTabRes->Edit1->setText(QString::fromStdString(o.unitVarianceText));

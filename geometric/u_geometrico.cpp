@@ -346,11 +346,10 @@ AnalyticExtentOutcome AnalyticAreaExtent(const IGrid& uni, IGrid& residuals, IGr
             FillEstimationTables(*list, e->fit, residuals, parameters, out.unitVarianceText);
     if (out.status != EstimationStatus::Ok) return out;
 
-    const Projective& t = e->fit.transform;
     std::array<PlanePoint, 4> mapped;
-    for (int i = 0; i < 4; ++i) {
-        const std::optional<PlanePoint> p =
-            t.Apply(static_cast<long double>(corners.x[i]), static_cast<long double>(corners.y[i]));
+    for (int i = 0; i < 4; ++i) {  // through the lens too, when it was adjusted
+        const std::optional<PlanePoint> p = e->fit.Apply(static_cast<long double>(corners.x[i]),
+                                                         static_cast<long double>(corners.y[i]));
         if (!p) {
             ClearTable(residuals);
             ClearTable(parameters);

@@ -292,3 +292,60 @@ TEST(AdjustmentOptions, LinearOnlyAndNonConvergence) {
 }
 
 }  // namespace
+
+namespace {
+
+// Points seen through a lens about the centre of a 4000 x 3000 photograph;
+// with the lens adjusted its k1 comes back, and on data without one k1 and
+// k2 stay near 0 and the view is the one adjusted without the lens.
+TEST(LensAdjustment, RecoversK1InBothDirections) {
+    RadialDistortion truth = RadialDistortion::ForPhoto(4000, 3000);
+    for (const long double k1 : {-0.25L, 0.0L}) {
+        truth.k1 = k1;
+        auto seen = NoisyFacade(40, 0, 0, 0);
+        for (int k = 0; k < 40; ++k) {
+            ControlPoint& q = (*seen)[k];
+            const PlanePoint p = truth.Distort({q.x, q.y});
+            q.x = p.x;
+            q.y = p.y;
+        }
+        auto swapped = std::make_unique<ControlPointList>();
+        SwapPointRoles(*seen, *swapped);
+        for (const bool inverse : {false, true}) {
+            SCOPED_TRACE(inverse ? "inverse" : "direct");
+            const ControlPointList& list = inverse ? *swapped : *seen;
+            AdjustmentOptions o{.radialDistortion = true, .lens = truth, .lensOnOutput = inverse};
+            auto e = std::make_unique<ProjectiveEstimation>();
+            ASSERT_EQ(AdjustProjective(list, *e, o), EstimationStatus::Ok);
+            const ProjectiveFit& f = e->fit;
+            EXPECT_NEAR(static_cast<double>(f.lens.k1), static_cast<double>(k1), 0.01);
+            EXPECT_GT(f.lensVariance[0], 0);
+            auto plain = std::make_unique<ProjectiveEstimation>();
+            ASSERT_EQ(AdjustProjective(list, *plain, {}), EstimationStatus::Ok);
+            if (k1 == 0) {
+                EXPECT_NEAR(static_cast<double>(f.lens.k2), 0, 0.01);
+                EXPECT_NEAR(static_cast<double>(f.sigma0Squared / plain->fit.sigma0Squared), 1,
+                            0.1);
+            } else {
+                EXPECT_LT(f.sigma0Squared * 10, plain->fit.sigma0Squared);
+            }
+            for (int k = 0; k < 40; ++k) {  // residuals of the whole model
+                const PlanePoint q = f.Apply(list[k].x, list[k].y).value();
+                EXPECT_NEAR(static_cast<double>(q.y - list[k].Y - f.residuals[2 * k + 1]), 0, 1e-6);
+            }
+            std::printf(
+                "[ measure  ] lens k1 %.2Lf, %s: k1 %.4Lf +- %.4Lf, k2 %.4Lf, sigma0^2 "
+                "%.6Lg (without the lens %.6Lg), largest standardised %.3Lg / %.3Lg, "
+                "%d steps\n",
+                k1, inverse ? "inverse" : "direct", f.lens.k1, std::sqrt(f.lensVariance[0]),
+                f.lens.k2, f.sigma0Squared, plain->fit.sigma0Squared, MaxAbs(f.standardised),
+                MaxAbs(plain->fit.standardised), f.iterations);
+        }
+        const auto five = NoisyFacade(5, 0, 0, 0);
+        auto e = std::make_unique<ProjectiveEstimation>();
+        EXPECT_EQ(AdjustProjective(*five, *e, {.radialDistortion = true, .lens = truth}),
+                  EstimationStatus::TooFewPointsForLens);
+    }
+}
+
+}  // namespace

@@ -69,11 +69,10 @@ TEST_P(Outliers, FlagExactlyTheMovedPoint) {
     EXPECT_EQ(text.substr(0, c.summary.size()), c.summary) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Facade, Outliers,
-    ::testing::Values(OutlierCase{12, 0, {}, "nessun residuo std. oltre 3.29"},
-                      OutlierCase{12, 7, {7}, "1 punto oltre 3.29, max 7 ("},
-                      OutlierCase{4, 2, {}, "ridondanza 0: nessun test"}));
+INSTANTIATE_TEST_SUITE_P(Facade, Outliers,
+                         ::testing::Values(OutlierCase{12, 0, {}, "nessun residuo std. oltre 3.29"},
+                                           OutlierCase{12, 7, {7}, "1 punto oltre 3.29, max 7 ("},
+                                           OutlierCase{4, 2, {}, "ridondanza 0: nessun test"}));
 
 TEST(CheckPoints, EvaluatedWithTheParametersAndLeftOutOfTheAdjustment) {
     const GridCells uni = FacadeUnion(12, 0, {3, 6, 9, 12});
@@ -92,8 +91,7 @@ TEST(CheckPoints, EvaluatedWithTheParametersAndLeftOutOfTheAdjustment) {
         for (int c = 0; c < 7; ++c) EXPECT_EQ(run.res.Cell(c, r), alone.res.Cell(c, r));
     EXPECT_EQ(run.outcome.unitVarianceText, alone.outcome.unitVarianceText);
 
-    const std::optional<CheckPoints> checks =
-        EvaluateCheckPoints(uni, run.outcome.fit.transform, true);
+    const std::optional<CheckPoints> checks = EvaluateCheckPoints(uni, run.outcome.fit, true);
     ASSERT_TRUE(checks);
     ASSERT_EQ(checks->points.size(), 4u);
     long double sum = 0;
@@ -130,7 +128,7 @@ TEST(AdjustmentReportText, MatchesTheGoldenFile) {
     InverseRun run(uni);
     ASSERT_EQ(run.outcome.status, EstimationStatus::Ok);
     const OutlierTest t = TestOutliers(run.outcome.fit, DefaultOutlierLimit);
-    WriteCheckPoints(*EvaluateCheckPoints(uni, run.outcome.fit.transform, true), "pixel", run.res);
+    WriteCheckPoints(*EvaluateCheckPoints(uni, run.outcome.fit, true), "pixel", run.res);
     AdjustmentReport r =
         ReadAdjustmentReport(uni, run.res, run.par, true, run.outcome.unitVarianceText, t.flagged);
     r.photo = "facciata.jpg";

@@ -123,6 +123,8 @@ TEST_F(Residuals, LinearOptionGivesTheLinearEstimate) {
     main_->cb_fot->SetChecked(true);
     EXPECT_FALSE(FormOpzioni->cb_lineare->Checked());
     EXPECT_EQ(FormOpzioni->cb_lineare->text(), "stima lineare senza iterazioni");
+    EXPECT_FALSE(FormOpzioni->cb_distorsione->Checked());
+    EXPECT_EQ(FormOpzioni->cb_distorsione->text(), "distorsione radiale (k1, k2)");
     Cmd("calcolaparametriinversi1")->trigger();
     EXPECT_TRUE(FormTabRes->StatusBar1->Panel(0).startsWith(" inversi, iterazioni "));
     const QString iterated = FormTabRes->Edit1->text();
@@ -131,6 +133,45 @@ TEST_F(Residuals, LinearOptionGivesTheLinearEstimate) {
     EXPECT_EQ(FormTabRes->StatusBar1->Panel(0), " inversi");
     EXPECT_NE(FormTabRes->Edit1->text(), iterated);
     FormOpzioni->cb_lineare->click();
+}
+
+// The lens needs the photograph (its centre) and six points; with both, k1
+// and k2 follow p8 in the parameters window.
+TEST_F(Residuals, LensOptionNeedsPhotographAndSixPoints) {
+    FillUnion({{100, 200}, {1900, 150}, {1800, 1300}, {150, 1250}, {1000, 700}}, 0.05);
+    main_->cb_fot->SetChecked(true);
+    FormOpzioni->cb_distorsione->click();
+    Cmd("calcolaparametriinversi1")->trigger();
+    ASSERT_EQ(DialogSeam::Messages().size(), 1);
+    EXPECT_TRUE(DialogSeam::Messages().last().contains("aprire prima la fotografia"));
+    QTemporaryDir dir;
+    QImage img(2000, 1400, QImage::Format_RGB32);
+    img.fill(QColor(40, 40, 40));
+    ASSERT_TRUE(img.save(dir.filePath("p.bmp")));
+    DialogSeam::PresetFileName(dir.filePath("p.bmp"));
+    main_->Action("Apri1")->trigger();
+    Cmd("calcolaparametriinversi1")->trigger();
+    ASSERT_EQ(DialogSeam::Messages().size(), 2);
+    EXPECT_TRUE(DialogSeam::Messages().last().contains("almeno 6 punti"));
+    EXPECT_TRUE(DialogSeam::Messages().last().contains("ne ha 5"));
+    FillUnion({{100, 200},
+               {1900, 150},
+               {1800, 1300},
+               {150, 1250},
+               {1000, 700},
+               {600, 400},
+               {1000, 100},
+               {1500, 900}},
+              0.005);
+    Cmd("calcolaparametriinversi1")->trigger();
+    EXPECT_EQ(DialogSeam::Messages().size(), 2) << DialogSeam::Messages().last().toStdString();
+    EXPECT_EQ(Par().Cells(0, 9), "k1");
+    EXPECT_EQ(Par().Cells(0, 10), "k2");
+    EXPECT_EQ(Par().RowCount(), 11);
+    FormOpzioni->cb_distorsione->click();
+    Cmd("calcolaparametriinversi1")->trigger();
+    EXPECT_EQ(Par().Cells(0, 9), "");
+    EXPECT_EQ(Par().RowCount(), 9);
 }
 
 TEST_F(Residuals, CollinearPointsAreRefusedAndTablesStayEmpty) {
