@@ -36,7 +36,7 @@ std::string OutlierSummaryText(const OutlierTest& test, const std::vector<std::s
            ", max " + name + " (" + FormatFixed(test.largestValue, 15, 3) + ")";
 }
 
-std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const Projective& t,
+std::optional<CheckPoints> EvaluateCheckPoints(const IGrid& uni, const ProjectiveFit& fit,
                                                bool inverse) {
     CheckPoints out;
     long double sumX = 0, sumY = 0;
