@@ -68,7 +68,7 @@ TFormTabRes::TFormTabRes(QWidget* parent)
     StringGrid1->setCursor(Qt::PointingHandCursor);
     Edit1 = MakeEdit("Edit1", Body());
     Edit1->hide();
-    StatusBar1 = AddStatusBar({120, 60, 150});
+    StatusBar1 = AddStatusBar({120, 60, 40});
     AddCommand("calcola parametri diretti", "calcolaparametridiretti1", this,
                &TFormTabRes::calcolaparametridiretti1Click);
     AddCommand("calcola parametri inversi", "calcolaparametriinversi1", this,
@@ -90,9 +90,10 @@ void TFormTabRes::FitToValues() {
     const bool standardised = FormOpzioni && FormOpzioni->cb_resstand->Checked();
     // The direction and sqm panels show whole too; the test's line after
     // them takes what is left, and the whole of it is its tooltip.
-    resize(std::max({width(), StringGrid1->WidthForColumns(standardised ? 7 : 5),
-                     StatusBar1->WidthForPanels(2)}),
-           height());
+    resize(
+        std::max({width(), StringGrid1->WidthForColumns(standardised ? 7 : 5),
+                  StatusBar1->WidthForPanels(2) + StatusBar1->PanelLabel(2)->minimumWidth() + 6}),
+        height());
 }
 
 std::optional<Projective> TFormTabRes::Estimate(bool inverse) {
