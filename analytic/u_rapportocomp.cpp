@@ -82,36 +82,54 @@ AdjustmentReport ReadAdjustmentReport(const IGrid& uni, const IGrid& residuals,
     return rep;
 }
 
+namespace {
+
+ReportBlock TextBlock(ReportBlock::Kind kind, std::vector<std::string> lines) {
+    ReportBlock b;
+    b.kind = kind;
+    b.lines = std::move(lines);
+    return b;
+}
+
+ReportBlock TableBlock(std::vector<std::string> header) {
+    ReportBlock b;
+    b.kind = ReportBlock::Table;
+    b.header = std::move(header);
+    return b;
+}
+
+}  // namespace
+
 std::vector<ReportBlock> AdjustmentReportBlocks(const AdjustmentReport& r) {
     const std::string units = ResidualUnits(r.inverse);
     std::vector<ReportBlock> b;
-    b.push_back({ReportBlock::Title, {"Rapporto di compensazione"}});
-    b.push_back({ReportBlock::Lines,
-                 {r.width > 0 ? "Foto: " + r.photo + " (" + std::to_string(r.width) + " x " +
-                                    std::to_string(r.height) + " pixel)"
-                              : "Foto: nessuna aperta",
-                  "Data: " + r.dateTime + "    Vek " + r.version,
-                  std::string("Metodo: analitico, ") +
-                      (r.inverse ? "parametri inversi (oggetto -> immagine)"
-                                 : "parametri diretti (immagine -> oggetto)") +
-                      ", residui in " + units,
-                  "Punti compensati: " + std::to_string(r.points.size()) +
-                      "    punti di controllo: " + std::to_string(r.checkPoints.size()) +
-                      "    ridondanza: " + std::to_string(r.redundancy),
-                  "sigma0²: " + r.sigma0Squared + "    sigma0: " + r.sigma0,
-                  "Test dei residui standardizzati, valore critico " + r.outlierLimit + ": " +
-                      r.outlierSummary}});
-    b.push_back({ReportBlock::Heading, {"Parametri"}});
-    ReportBlock par{ReportBlock::Table, {}, {"parametro", "valore", "s.q.m."}};
+    b.push_back(TextBlock(ReportBlock::Title, {"Rapporto di compensazione"}));
+    b.push_back(TextBlock(ReportBlock::Lines,
+                          {r.width > 0 ? "Foto: " + r.photo + " (" + std::to_string(r.width) +
+                                             " x " + std::to_string(r.height) + " pixel)"
+                                       : "Foto: nessuna aperta",
+                           "Data: " + r.dateTime + "    Vek " + r.version,
+                           std::string("Metodo: analitico, ") +
+                               (r.inverse ? "parametri inversi (oggetto -> immagine)"
+                                          : "parametri diretti (immagine -> oggetto)") +
+                               ", residui in " + units,
+                           "Punti compensati: " + std::to_string(r.points.size()) +
+                               "    punti di controllo: " + std::to_string(r.checkPoints.size()) +
+                               "    ridondanza: " + std::to_string(r.redundancy),
+                           "sigma0²: " + r.sigma0Squared + "    sigma0: " + r.sigma0,
+                           "Test dei residui standardizzati, valore critico " + r.outlierLimit +
+                               ": " + r.outlierSummary}));
+    b.push_back(TextBlock(ReportBlock::Heading, {"Parametri"}));
+    ReportBlock par = TableBlock({"parametro", "valore", "s.q.m."});
     for (const ReportParameter& p : r.parameters)
         par.rows.push_back({p.name, p.value, p.standardDeviation});
     b.push_back(par);
-    b.push_back({ReportBlock::Heading, {"Punti compensati"}});
+    b.push_back(TextBlock(ReportBlock::Heading, {"Punti compensati"}));
     // The computed side is the output of the direction: image for the inverse.
     const std::string u = r.inverse ? "x" : "X", v = r.inverse ? "y" : "Y";
     const std::vector<std::string> computed{u + " calcolato", v + " calcolato", "res " + u,
                                             "res " + v};
-    ReportBlock pts{ReportBlock::Table, {}, {"nome", "x", "y", "X", "Y"}};
+    ReportBlock pts = TableBlock({"nome", "x", "y", "X", "Y"});
     pts.header.insert(pts.header.end(), computed.begin(), computed.end());
     pts.header.insert(pts.header.end(), {"std " + u, "std " + v, "test"});
     for (const ReportPoint& p : r.points)
@@ -119,14 +137,14 @@ std::vector<ReportBlock> AdjustmentReportBlocks(const AdjustmentReport& r) {
                             p.standardX, p.standardY, p.outlier ? "ERRORE?" : "ok"});
     b.push_back(pts);
     if (!r.checkPoints.empty()) {
-        b.push_back({ReportBlock::Heading, {"Punti di controllo, non usati nella stima"}});
-        ReportBlock chk{ReportBlock::Table, {}, {"nome", "x", "y", "X", "Y"}};
+        b.push_back(TextBlock(ReportBlock::Heading, {"Punti di controllo, non usati nella stima"}));
+        ReportBlock chk = TableBlock({"nome", "x", "y", "X", "Y"});
         chk.header.insert(chk.header.end(), computed.begin(), computed.end());
         for (const ReportPoint& p : r.checkPoints)
             chk.rows.push_back(
                 {p.name, p.x, p.y, p.X, p.Y, p.computedX, p.computedY, p.resX, p.resY});
         b.push_back(chk);
-        b.push_back({ReportBlock::Lines, {r.checkRms}});
+        b.push_back(TextBlock(ReportBlock::Lines, {r.checkRms}));
     }
     return b;
 }
