@@ -288,7 +288,7 @@ TEST_F(Residuals, VectorsAreMagnifiedRoundedAndKeepTheirSign) {
     EXPECT_NE(c.Pixel(122, 40), aqua);
 }
 
-// A point collimated 25 pixels off is marked, a "*" point is listed as a check
+// A point collimated 12 pixels off is marked, a "*" point is listed as a check
 // point, and the report of that estimation is a PDF with its text twin.
 TEST_F(Residuals, OutlierCheckPointAndReport) {
     FillUnion({{100, 200},
